@@ -1,0 +1,4 @@
+// Keeps the widget library non-empty until the windows land.
+namespace vorbel {
+void uiLibraryAnchor() {}
+}
