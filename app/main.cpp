@@ -1,8 +1,23 @@
+#include "app/Uzjm.h"
+#include "platform/Clock.h"
+#include "platform/DesktopBrowser.h"
+#include "platform/QtMessageBoxes.h"
+
 #include <QApplication>
+#include <QNetworkAccessManager>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorbel"));
-    return 0;
+    QApplication::setApplicationDisplayName(QStringLiteral("Vorbel"));
+
+    QNetworkAccessManager network;
+    vorbel::DesktopBrowser browser;
+    vorbel::QtMessageBoxes messages;
+    vorbel::SystemClock clock;
+    auto* window = new vorbel::Tfrmvorbel({network, browser, messages, clock, vorbel::ServiceConfig{}});
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return QApplication::exec();
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/ServiceUrls.h"
+
+class QNetworkAccessManager;
+
+namespace vorbel {
+
+class Clock;
+class MessageBoxes;
+class SystemBrowser;
+
+/// The outside world as the main window sees it; tests hand in their own.
+struct Services
+{
+    QNetworkAccessManager& network;
+    SystemBrowser& browser;
+    MessageBoxes& messages;
+    Clock& clock;
+    ServiceConfig config;
+};
+
+} // namespace vorbel

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace vorbel {
+
+class PageText;
+class StandingQuery;
+struct AppState;
+
+/// The user bootstrap step of the page handlers: while no search has run yet, a "<BODY>" line among the
+/// page's first four lines carries a new service identity. When the settings row lacks the identity or the
+/// password, the identity and the fixed password marker are stored enciphered and read back into the state.
+/// Returns true when it stored an identity. Throws StoreError / ConversionError.
+bool applyUserBootstrap(const PageText& page, StandingQuery& settings, AppState& state);
+
+} // namespace vorbel

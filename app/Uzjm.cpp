@@ -1,0 +1,348 @@
+#include "app/Uzjm.h"
+
+#include "app/BigPicturePanel.h"
+#include "app/HomeView.h"
+#include "app/Look.h"
+#include "app/ProgressPanel.h"
+#include "app/ResizeGrip.h"
+#include "app/ResizeRule.h"
+#include "app/SiteLinks.h"
+#include "app/Startup.h"
+#include "app/TitleBar.h"
+#include "app/ToolBar.h"
+#include "app/Uabout.h"
+#include "app/UserBootstrap.h"
+#include "favourites/FavouritesView.h"
+#include "favourites/Usc.h"
+#include "platform/Downloader.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PageLoader.h"
+#include "platform/SystemBrowser.h"
+#include "results/ResultsView.h"
+#include "store/Database.h"
+#include "store/PictureCache.h"
+#include "store/StandingQueries.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vorbel {
+
+namespace {
+
+constexpr QSize StartSize{1020, 700};
+const QString HomeStatus = QStringLiteral("当前操作: 网购比价搜索");
+
+} // namespace
+
+Tfrmvorbel::Tfrmvorbel(Services services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(services)),
+      m_links(siteLinks(m_services.config.serviceBase)), m_wbwebb(new PageLoader(m_services.network, this)),
+      m_WebBrowser1(new PageLoader(m_services.network, this)),
+      m_downloader(new Downloader(m_services.network, this))
+{
+    m_wbwebb->setObjectName(QStringLiteral("wbwebb"));
+    m_WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    connect(m_wbwebb, &PageLoader::DocumentComplete, this,
+            [this] { guarded([this] { wbwebbDocumentComplete(); }); });
+    FormCreate();
+}
+
+Tfrmvorbel::~Tfrmvorbel() = default;
+
+void Tfrmvorbel::FormCreate()
+{
+    setObjectName(QStringLiteral("frmvorbel"));
+    setWindowTitle(QStringLiteral(" Vorbel"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/vorbel.png")));
+    setMinimumSize(200, 50);
+    m_state.ProgramFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    buildFrame();
+    connectCommands();
+    loadSkin();
+    resize(StartSize);
+}
+
+void Tfrmvorbel::loadSkin()
+{
+    // A missing or unreadable skin leaves Qt's own look; a style sheet that does not parse is ignored by Qt.
+    QFile skin(m_state.ProgramFolder + QStringLiteral("vorbel.sui"));
+    if (skin.open(QIODevice::ReadOnly))
+        setStyleSheet(QString::fromUtf8(skin.readAll()));
+}
+
+void Tfrmvorbel::buildFrame()
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_frame = new QFrame(this);
+    m_frame->setObjectName(QStringLiteral("suiForm1"));
+    m_frame->setMouseTracking(true);
+    outer->addWidget(m_frame);
+
+    auto* column = new QVBoxLayout(m_frame);
+    column->setContentsMargins(1, 1, 1, 1);
+    column->setSpacing(0);
+    column->addWidget(m_titleBar = new TitleBar(m_frame));
+    column->addWidget(m_toolBar = new ToolBar(m_frame));
+
+    auto* views = new QWidget(m_frame);
+    auto* stack = new QGridLayout(views);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(m_home = new HomeView(m_links, views), 0, 0);
+    stack->addWidget(m_results = new ResultsView(views), 0, 0);
+    stack->addWidget(m_favourites = new FavouritesView(views), 0, 0);
+    column->addWidget(views, 1);
+    buildStatusBar();
+    column->addWidget(m_statusBar);
+
+    m_progress = new ProgressPanel(m_frame);
+    m_bigPanel = new BigPicturePanel(m_frame);
+    for (Qt::Edges edges :
+         {Qt::Edges(Qt::LeftEdge), Qt::Edges(Qt::RightEdge), Qt::Edges(Qt::TopEdge),
+          Qt::Edges(Qt::BottomEdge), Qt::LeftEdge | Qt::TopEdge, Qt::RightEdge | Qt::TopEdge,
+          Qt::LeftEdge | Qt::BottomEdge, Qt::RightEdge | Qt::BottomEdge})
+        m_grips.push_back(new ResizeGrip(edges, this));
+    showView(m_home);
+}
+
+void Tfrmvorbel::buildStatusBar()
+{
+    m_statusBar = new QStatusBar(m_frame);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setFixedHeight(21);
+    m_statusBar->setSizeGripEnabled(false);
+    const int widths[] = {400, 150, 0};
+    for (int width : widths) {
+        auto* panel = new QLabel(m_statusBar);
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (width > 0)
+            panel->setFixedWidth(width);
+        m_statusBar->addWidget(panel, width > 0 ? 0 : 1);
+        m_statusPanels.push_back(panel);
+    }
+    m_statusPanels[2]->setText(
+        QStringLiteral("电子商务联盟：淘宝网、京东商城、亚马逊、当当网、苏宁易购、一号店……"));
+}
+
+void Tfrmvorbel::connectCommands()
+{
+    connect(m_titleBar, &TitleBar::closeClicked, this, &Tfrmvorbel::close);
+    connect(m_titleBar, &TitleBar::minimiseClicked, this, &Tfrmvorbel::showMinimized);
+    connect(m_titleBar, &TitleBar::maximiseClicked, this,
+            [this] { isMaximized() ? showNormal() : showMaximized(); });
+    connect(m_toolBar->btn1, &QToolButton::clicked, this, [this] { guarded([this] { btn1Click(); }); });
+    connect(m_toolBar->btn9, &QToolButton::clicked, this, &Tfrmvorbel::btn9Click);
+    connect(m_toolBar->btn10, &QToolButton::clicked, this, &Tfrmvorbel::btn10Click);
+    connect(m_toolBar->btn5, &QToolButton::clicked, this, [this] { openSite(m_links.at(8)); });
+    connect(m_toolBar->btn8, &QToolButton::clicked, this, [this] { openSite(m_links.at(9)); });
+    connect(m_home, &HomeView::logoClicked, this, [this](int index) { openSite(m_links.at(index)); });
+    watchMouseMovesOver({m_results->pnl1, m_results->pnl3, m_toolBar, m_toolBar->btn1, m_toolBar->btn2,
+                         m_toolBar->btn3, m_toolBar->btn5, m_toolBar->btn8, m_toolBar->btn9, m_toolBar->btn10,
+                         m_frame, m_titleBar});
+}
+
+void Tfrmvorbel::watchMouseMovesOver(const std::vector<QWidget*>& widgets)
+{
+    for (QWidget* widget : widgets) {
+        widget->setMouseTracking(true);
+        widget->installEventFilter(this);
+    }
+}
+
+bool Tfrmvorbel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove)
+        hideBigPicture();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tfrmvorbel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(StartSize.width() / 2, StartSize.height() / 2));
+    FormShow();
+}
+
+void Tfrmvorbel::FormShow()
+{
+    try {
+        runStartup();
+    } catch (const std::exception& error) {
+        m_startupFailed = true;
+        m_services.messages.inform(QString::fromUtf8(error.what()), MessageBoxes::Icon::Error);
+    }
+}
+
+void Tfrmvorbel::runStartup()
+{
+    auto opened = Database::open(QString::fromLatin1(Database::FileName));
+    if (auto* failure = std::get_if<QString>(&opened))
+        throw std::runtime_error(failure->toStdString());
+    m_database = std::move(std::get<std::unique_ptr<Database>>(opened));
+    m_queries = std::make_unique<StandingQueries>(*m_database);
+    openStandingQueries(*m_queries);
+    resize(StartSize);
+
+    m_state.PageMode = AppState::Search;
+    m_state.ProgramVersion = QStringLiteral("10");
+    m_state.LinkCodeA.clear();
+    m_state.LinkCodeB.clear();
+    m_state.BeforeFirstSearch = true;
+    m_state.TempPath = TempFolderPath();
+    m_pictureCache = std::make_unique<PictureCache>(m_state.TempPath);
+    ensurePictureFolder();
+    showView(m_home);
+    setStatusText(HomeStatus);
+    ensurePictureFolder();
+    emptyPreviousResults(*m_queries);
+
+    const SettingsOutcome settings = readOrCreateSettings(*m_queries, m_state);
+    setWindowTitle(settings.title);
+    m_titleBar->setCaption(settings.title);
+    if (settings.requestIdentity) {
+        m_mmo1 = PageText();
+        m_wbwebb->Navigate(serviceUrl(m_services.config.serviceBase, QStringLiteral("/RandomUser.aspx"), {}));
+    }
+    if (settings.requestVersion) {
+        Tfrmsc& loader = createLoaderForm();
+        loader.WebBrowser1().Navigate(
+            serviceUrl(m_services.config.updateBase,
+                       QStringLiteral("/Ver/Ver") + m_state.ProgramVersion + QStringLiteral(".html"), {}));
+    }
+}
+
+void Tfrmvorbel::ensurePictureFolder()
+{
+    if (!m_pictureCache->ensureFolder())
+        throw std::runtime_error(
+            QStringLiteral("无法创建图片文件夹 %1").arg(m_pictureCache->folder()).toStdString());
+}
+
+Tfrmsc* Tfrmvorbel::loaderForm() const
+{
+    return m_loaderForm.data();
+}
+
+Tfrmsc& Tfrmvorbel::createLoaderForm()
+{
+    // A form left hidden after an unrecognised page has done its work; the new one replaces it.
+    if (m_loaderForm && !m_loaderForm->isVisible())
+        m_loaderForm->deleteLater();
+    m_loaderForm = new Tfrmsc(m_services.network, m_state, m_queries->qry2, this);
+    m_loaderForm->setErrorReporter(
+        [this](const QString& message) { m_services.messages.inform(message, MessageBoxes::Icon::Error); });
+    m_loaderForm->show();
+    m_loaderForm->clearMemo();
+    return *m_loaderForm;
+}
+
+void Tfrmvorbel::wbwebbDocumentComplete()
+{
+    ensurePictureFolder();
+    m_mmo1 = m_wbwebb->page();
+    if (m_state.PageMode != AppState::Search)
+        return;
+    applyUserBootstrap(m_mmo1, m_queries->qry2, m_state);
+    Q_EMIT searchPageCompleted();
+}
+
+void Tfrmvorbel::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        m_services.messages.inform(QString::fromUtf8(error.what()), MessageBoxes::Icon::Error);
+    }
+}
+
+QString Tfrmvorbel::statusText(int panel) const
+{
+    return m_statusPanels.at(panel)->text();
+}
+
+void Tfrmvorbel::setStatusText(const QString& text, int panel)
+{
+    m_statusPanels.at(panel)->setText(text);
+}
+
+void Tfrmvorbel::showView(QWidget* view)
+{
+    for (QWidget* candidate : {static_cast<QWidget*>(m_home), static_cast<QWidget*>(m_results),
+                               static_cast<QWidget*>(m_favourites)})
+        candidate->setVisible(candidate == view);
+}
+
+void Tfrmvorbel::setViewButtons(bool btn1, bool btn2, bool btn3)
+{
+    m_toolBar->btn1->setEnabled(btn1);
+    m_toolBar->btn2->setEnabled(btn2);
+    m_toolBar->btn3->setEnabled(btn3);
+}
+
+void Tfrmvorbel::btn1Click()
+{
+    m_state.PageMode = AppState::Search;
+    const int rows = m_queries ? m_queries->ADOQuery2.recordCount() : 0;
+    setStatusText(rows > 0 ? QStringLiteral("比价搜索结果有: %1 条记录").arg(rows) : HomeStatus);
+    showView(m_results);
+    m_progress->hideBehind();
+    setViewButtons(false, true, true);
+}
+
+void Tfrmvorbel::btn9Click()
+{
+    auto* about = new Tfrmabout(this);
+    about->show();
+}
+
+void Tfrmvorbel::btn10Click()
+{
+    close();
+}
+
+void Tfrmvorbel::hideBigPicture()
+{
+    m_bigPanel->hidePicture();
+}
+
+void Tfrmvorbel::openSite(const SiteLink& link)
+{
+    m_services.browser.openUrl(link.url);
+}
+
+void Tfrmvorbel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    for (ResizeGrip* grip : m_grips)
+        grip->place();
+    FormResize();
+}
+
+void Tfrmvorbel::FormResize()
+{
+    const ResizeLayout layout = computeResizeLayout(width(), m_home->size(), m_favourites->height());
+    for (auto [column, columnWidth] : layout.resultColumns)
+        m_results->DBGridEh1->setColumnWidth(column, columnWidth);
+    for (auto [column, columnWidth] : layout.favouriteColumns)
+        m_favourites->DBGridEh2->setColumnWidth(column, columnWidth);
+    m_home->centrePanel()->move(layout.homePanel);
+    m_progress->move(layout.progressPanel);
+    m_progress->reset();
+}
+
+} // namespace vorbel

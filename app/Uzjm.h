@@ -1,0 +1,130 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/Services.h"
+#include "platform/PageText.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QStatusBar;
+
+namespace vorbel {
+
+class BigPicturePanel;
+class Database;
+class Downloader;
+class FavouritesView;
+class HomeView;
+class PageLoader;
+class PictureCache;
+class ProgressPanel;
+class ResizeGrip;
+class ResultsView;
+class TitleBar;
+class ToolBar;
+class Tfrmsc;
+struct SiteLink;
+struct StandingQueries;
+
+/// The main window `frmvorbel`: a frameless skinned frame with its title bar, toolbar, three stacked views,
+/// status bar and floating panels. It owns the store, the page loaders and the process-wide state, runs
+/// start-up when first shown, and hands the commands of each view to the part that does the work.
+class Tfrmvorbel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Tfrmvorbel(Services services, QWidget* parent = nullptr);
+    ~Tfrmvorbel() override;
+
+    // The window's parts, for the features and for tests.
+    AppState& state() { return m_state; }
+    StandingQueries* queries() const { return m_queries.get(); }
+    const Services& services() const { return m_services; }
+    PictureCache& pictureCache() const { return *m_pictureCache; }
+    PageLoader& wbwebb() const { return *m_wbwebb; }
+    PageLoader& WebBrowser1() const { return *m_WebBrowser1; }
+    Downloader& downloader() const { return *m_downloader; }
+    const PageText& mmo1() const { return m_mmo1; }
+    ProgressPanel& progressPanel() const { return *m_progress; }
+    BigPicturePanel& bigPanel() const { return *m_bigPanel; }
+    HomeView& homeView() const { return *m_home; }
+    ResultsView& resultsView() const { return *m_results; }
+    FavouritesView& favouritesView() const { return *m_favourites; }
+    ToolBar& toolBar() const { return *m_toolBar; }
+    TitleBar& titleBar() const { return *m_titleBar; }
+    Tfrmsc* loaderForm() const;
+    bool startupFailed() const { return m_startupFailed; }
+
+    QString statusText(int panel = 0) const;
+    void setStatusText(const QString& text, int panel = 0);
+    /// Shows one of the three views: pan03 (home), pan01 (results) or pan02 (favourites).
+    void showView(QWidget* view);
+    /// The view buttons btn1 / btn2 / btn3 enabled as given.
+    void setViewButtons(bool btn1, bool btn2, bool btn3);
+    /// Creates (and shows, off screen) a new loader form, replacing the previous one.
+    Tfrmsc& createLoaderForm();
+    /// Runs a handler the way the application runs every event handler: an error ends it and its
+    /// message is shown.
+    void guarded(const std::function<void()>& handler);
+
+    void FormShow();
+    void btn1Click();
+    void btn9Click();
+    void btn10Click();
+    void hideBigPicture();
+
+Q_SIGNALS:
+    /// wbwebb completed a page in search mode; the search feature reads it.
+    void searchPageCompleted();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void loadSkin();
+    void buildFrame();
+    void buildStatusBar();
+    void connectCommands();
+    void watchMouseMovesOver(const std::vector<QWidget*>& widgets);
+    void FormResize();
+    void openSite(const SiteLink& link);
+    void wbwebbDocumentComplete();
+    void runStartup();
+    void ensurePictureFolder();
+
+    Services m_services;
+    AppState m_state;
+    std::unique_ptr<Database> m_database;
+    std::unique_ptr<StandingQueries> m_queries;
+    std::unique_ptr<PictureCache> m_pictureCache;
+    std::vector<SiteLink> m_links;
+    PageText m_mmo1;
+    PageLoader* m_wbwebb;
+    PageLoader* m_WebBrowser1;
+    Downloader* m_downloader;
+    QPointer<Tfrmsc> m_loaderForm;
+
+    QWidget* m_frame = nullptr;
+    TitleBar* m_titleBar = nullptr;
+    ToolBar* m_toolBar = nullptr;
+    HomeView* m_home = nullptr;
+    ResultsView* m_results = nullptr;
+    FavouritesView* m_favourites = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    std::vector<QLabel*> m_statusPanels;
+    ProgressPanel* m_progress = nullptr;
+    BigPicturePanel* m_bigPanel = nullptr;
+    std::vector<ResizeGrip*> m_grips;
+    bool m_shown = false;
+    bool m_startupFailed = false;
+};
+
+} // namespace vorbel

@@ -1,0 +1,49 @@
+#include "favourites/Usc.h"
+
+#include "app/AppState.h"
+#include "app/VersionNotice.h"
+#include "platform/PageLoader.h"
+
+namespace vorbel {
+
+Tfrmsc::Tfrmsc(QNetworkAccessManager& network, AppState& state, StandingQuery& settings, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_state(state), m_settings(settings),
+      m_browser(new PageLoader(network, this))
+{
+    setObjectName(QStringLiteral("frmsc"));
+    setWindowTitle(QStringLiteral("frmsc"));
+    setGeometry(133, -500, 696, 362);
+    // The form only carries its loader: it counts as shown but never appears on a screen.
+    setAttribute(Qt::WA_DontShowOnScreen);
+    m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+    connect(m_browser, &PageLoader::DocumentComplete, this, &Tfrmsc::WebBrowser1DocumentComplete);
+}
+
+void Tfrmsc::WebBrowser1DocumentComplete()
+{
+    m_state.PageRecognised = false;
+    m_memo = m_browser->page();
+    try {
+        if (m_state.PageMode != AppState::Search) {
+            if (m_favouritesHandler)
+                m_favouritesHandler(*this);
+            return;
+        }
+        applyVersionNotice(m_memo, m_settings, m_state);
+        closeLoader();
+    } catch (const std::exception& error) {
+        // Like any handler stopped by an error: what was stored stays, the form stays open off screen.
+        if (m_reportError)
+            m_reportError(QString::fromUtf8(error.what()));
+    }
+}
+
+void Tfrmsc::closeLoader()
+{
+    hide();
+    Q_EMIT closed();
+    if (m_state.PageRecognised)
+        deleteLater();
+}
+
+} // namespace vorbel

@@ -1,0 +1,155 @@
+#include "WindowHarness.h"
+
+#include "app/BigPicturePanel.h"
+#include "app/ProgressPanel.h"
+#include "app/TitleBar.h"
+#include "app/ToolBar.h"
+#include "favourites/Usc.h"
+#include "platform/PageLoader.h"
+#include "results/ResultsView.h"
+#include "store/StandingQueries.h"
+
+#include <QFile>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+using namespace vorbel;
+using vorbel::test::WindowHarness;
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstRunAsksForIdentityAndLinkCodes();
+    void completeSettingsAskForNothing();
+    void resultsButtonReportsTheResultCount();
+    void twoAboutBoxesAtOnce();
+    void linksOpenInTheSystemBrowser();
+    void resizeHidesAndPlacesTheProgressPanel();
+    void databaseThatIsNotOursIsLeftUntouched();
+};
+
+void MainWindowTest::firstRunAsksForIdentityAndLinkCodes()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    QCOMPARE(window.windowTitle(), QStringLiteral(" Vorbel V1.0"));
+    QCOMPARE(window.titleBar().caption(), QStringLiteral(" Vorbel V1.0"));
+    QCOMPARE(window.size(), QSize(1020, 700));
+    QCOMPARE(window.statusText(), QStringLiteral("当前操作: 网购比价搜索"));
+    QVERIFY(window.wbwebb().url().path().endsWith(QStringLiteral("/RandomUser.aspx")));
+    QVERIFY(window.loaderForm());
+    QCOMPARE(window.loaderForm()->WebBrowser1().url().path(), QStringLiteral("/Ver/Ver10.html"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!window.state().UserId.isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.state().LinkCodeA.isEmpty(), 10000);
+    QCOMPARE(window.state().UserPassword, QStringLiteral("kzvtq"));
+    QVERIFY(window.state().LinkCodeA.startsWith(QStringLiteral("mm_")));
+    QCOMPARE(window.queries()->qry2.recordCount(), 1);
+    QVERIFY(harness.messages().texts().isEmpty());
+}
+
+void MainWindowTest::completeSettingsAskForNothing()
+{
+    WindowHarness harness;
+    Tfrmvorbel& first = harness.open();
+    QTRY_VERIFY_WITH_TIMEOUT(!first.state().UserId.isEmpty() && !first.state().LinkCodeB.isEmpty(), 10000);
+    const QString identity = first.state().UserId;
+
+    Tfrmvorbel& second = harness.open();
+    QVERIFY(second.wbwebb().url().isEmpty());
+    QVERIFY(!second.loaderForm());
+    QCOMPARE(second.state().UserId, identity);
+    QCOMPARE(second.queries()->qry2.recordCount(), 1);
+}
+
+void MainWindowTest::resultsButtonReportsTheResultCount()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    window.toolBar().btn1->click();
+    QCOMPARE(window.statusText(), QStringLiteral("当前操作: 网购比价搜索"));
+    QVERIFY(window.resultsView().isVisible());
+    QVERIFY(!window.toolBar().btn1->isEnabled());
+    QVERIFY(window.toolBar().btn2->isEnabled() && window.toolBar().btn3->isEnabled());
+
+    StandingQueries& queries = *window.queries();
+    for (int i = 0; i < 37; ++i)
+        queries.qry1.execSql(QStringLiteral("insert into cxnr (bh, cxrq) values (%1, 1)").arg(i));
+    queries.ADOQuery2.close();
+    queries.ADOQuery2.open();
+    window.btn1Click();
+    QCOMPARE(window.statusText(), QStringLiteral("比价搜索结果有: 37 条记录"));
+}
+
+void MainWindowTest::twoAboutBoxesAtOnce()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    window.toolBar().btn9->click();
+    window.toolBar().btn9->click();
+    QList<QWidget*> boxes = window.findChildren<QWidget*>(QStringLiteral("frmabout"));
+    QCOMPARE(boxes.size(), 2);
+    for (QWidget* box : boxes) {
+        QVERIFY(box->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(box->size(), QSize(468, 294));
+    }
+    QWidget* picture = boxes.first()->findChild<QWidget*>(QStringLiteral("Image1"));
+    QTest::mouseClick(picture, Qt::LeftButton);
+    QTRY_COMPARE(window.findChildren<QWidget*>(QStringLiteral("frmabout")).size(), 1);
+}
+
+void MainWindowTest::linksOpenInTheSystemBrowser()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    QWidget* logo = window.findChild<QWidget*>(QStringLiteral("Image1"));
+    QVERIFY(logo);
+    QTest::mouseClick(logo, Qt::LeftButton);
+    QTest::mouseClick(logo, Qt::LeftButton);
+    window.toolBar().btn8->click();
+    const QList<QUrl> opened = harness.browser().opened();
+    QCOMPARE(opened.size(), 3);
+    QCOMPARE(opened[0], opened[1]);
+    QCOMPARE(opened[0].host(), QStringLiteral("www.taobao.com"));
+    QCOMPARE(opened[2], QUrl(QString::fromStdString(harness.service().baseUrl()) + QStringLiteral("/")));
+    QCOMPARE(window.statusText(), QStringLiteral("当前操作: 网购比价搜索"));
+}
+
+void MainWindowTest::resizeHidesAndPlacesTheProgressPanel()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    window.progressPanel().setText(QStringLiteral("loading"));
+    window.progressPanel().showOnTop();
+    window.resize(1021, 700);
+    window.resize(1020, 700);
+    QVERIFY(!window.progressPanel().isVisible());
+    QVERIFY(window.progressPanel().text().isEmpty());
+    QCOMPARE(window.progressPanel().position(), 0);
+    QCOMPARE(window.progressPanel().x(), 110);
+    QVERIFY(!window.bigPanel().isVisible());
+}
+
+void MainWindowTest::databaseThatIsNotOursIsLeftUntouched()
+{
+    WindowHarness harness;
+    {
+        QFile file(harness.path(QStringLiteral("vorbelmd.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a database at all, just some bytes of text");
+    }
+    Tfrmvorbel& window = harness.open();
+    QVERIFY(window.startupFailed());
+    QCOMPARE(harness.messages().texts().size(), 1);
+    QVERIFY(harness.messages().texts().first().contains(QStringLiteral("vorbelmd.dat")));
+    QFile file(harness.path(QStringLiteral("vorbelmd.dat")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("not a database at all, just some bytes of text"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/Uzjm.h"
+#include "platform/Clock.h"
+#include "service/ReferenceService.h"
+#include "testing/RecordingBrowser.h"
+#include "testing/ScriptedMessageBoxes.h"
+
+#include <QDir>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace vorbel::test {
+
+/// A main window in a folder of its own (database and picture cache), talking to an in-process
+/// reference service on a free loopback port, with recorded message boxes and browser windows.
+class WindowHarness
+{
+public:
+    WindowHarness() : m_service(makeOptions())
+    {
+        m_service.start();
+        QDir::setCurrent(m_dir.path());
+        qputenv("TMPDIR", m_dir.path().toUtf8());
+    }
+
+    ~WindowHarness() { m_service.stop(); }
+
+    Tfrmvorbel& open()
+    {
+        m_window.reset();
+        m_window =
+            std::make_unique<Tfrmvorbel>(Services{m_network, m_browser, m_messages, m_clock, config()});
+        m_window->show();
+        return *m_window;
+    }
+
+    ServiceConfig config() const
+    {
+        const QString base = QString::fromStdString(m_service.baseUrl());
+        return ServiceConfig{base, base};
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    service::ReferenceService& service() { return m_service; }
+    RecordingBrowser& browser() { return m_browser; }
+    ScriptedMessageBoxes& messages() { return m_messages; }
+    Tfrmvorbel& window() { return *m_window; }
+
+private:
+    static service::ServiceOptions makeOptions()
+    {
+        service::ServiceOptions options;
+        options.port = 0;
+        return options;
+    }
+
+    QTemporaryDir m_dir;
+    service::ReferenceService m_service;
+    QNetworkAccessManager m_network;
+    RecordingBrowser m_browser;
+    ScriptedMessageBoxes m_messages;
+    SystemClock m_clock;
+    std::unique_ptr<Tfrmvorbel> m_window;
+};
+
+} // namespace vorbel::test
