@@ -147,6 +147,7 @@ void Tfrmvorbel::connectCommands()
     connect(m_toolBar->btn5, &QToolButton::clicked, this, [this] { openSite(m_links.at(8)); });
     connect(m_toolBar->btn8, &QToolButton::clicked, this, [this] { openSite(m_links.at(9)); });
     connect(m_home, &HomeView::logoClicked, this, [this](int index) { openSite(m_links.at(index)); });
+    m_home->installEventFilter(this);
     watchMouseMovesOver({m_results->pnl1, m_results->pnl3, m_toolBar, m_toolBar->btn1, m_toolBar->btn2,
                          m_toolBar->btn3, m_toolBar->btn5, m_toolBar->btn8, m_toolBar->btn9, m_toolBar->btn10,
                          m_frame, m_titleBar});
@@ -164,6 +165,9 @@ bool Tfrmvorbel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove)
         hideBigPicture();
+    // The views get their size from the layout after the window's own resize: apply the rule again then.
+    if (event->type() == QEvent::Resize && watched == m_home)
+        FormResize();
     return QWidget::eventFilter(watched, event);
 }
 
