@@ -19,6 +19,7 @@
 #include "platform/PageLoader.h"
 #include "platform/SystemBrowser.h"
 #include "results/ResultsView.h"
+#include "search/SearchCommands.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
@@ -216,6 +217,7 @@ void Tfrmvorbel::runStartup()
     emptyPreviousResults(*m_queries);
 
     const SettingsOutcome settings = readOrCreateSettings(*m_queries, m_state);
+    m_search = new SearchCommands(*this);
     setWindowTitle(settings.title);
     m_titleBar->setCaption(settings.title);
     if (settings.requestIdentity) {

@@ -25,6 +25,7 @@ class PictureCache;
 class ProgressPanel;
 class ResizeGrip;
 class ResultsView;
+class SearchCommands;
 class TitleBar;
 class ToolBar;
 class Tfrmsc;
@@ -44,6 +45,9 @@ public:
     // The window's parts, for the features and for tests.
     AppState& state() { return m_state; }
     StandingQueries* queries() const { return m_queries.get(); }
+    Database* database() const { return m_database.get(); }
+    /// The search commands; null until start-up has opened the store.
+    SearchCommands* search() const { return m_search; }
     const Services& services() const { return m_services; }
     PictureCache& pictureCache() const { return *m_pictureCache; }
     PageLoader& wbwebb() const { return *m_wbwebb; }
@@ -111,6 +115,7 @@ private:
     PageLoader* m_WebBrowser1;
     Downloader* m_downloader;
     QPointer<Tfrmsc> m_loaderForm;
+    SearchCommands* m_search = nullptr;
 
     QWidget* m_frame = nullptr;
     TitleBar* m_titleBar = nullptr;

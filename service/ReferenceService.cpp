@@ -134,11 +134,13 @@ std::string ReferenceService::baseUrl() const
     return "http://" + m_options.host + ":" + std::to_string(m_port);
 }
 
-int ReferenceService::requestCount(const std::string& path) const
+int ReferenceService::requestCount(const std::string& pathPrefix) const
 {
     std::lock_guard lock(m_mutex);
-    const auto found = m_requests.find(path);
-    return found == m_requests.end() ? 0 : found->second;
+    int count = 0;
+    for (const auto& [path, served] : m_requests)
+        count += path.rfind(pathPrefix, 0) == 0 ? served : 0;
+    return count;
 }
 
 std::int64_t ReferenceService::now() const

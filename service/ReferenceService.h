@@ -65,8 +65,8 @@ public:
     /// Blocks until stop() is called from elsewhere (the command-line program).
     void wait();
 
-    /// Requests served so far, by path.
-    int requestCount(const std::string& path) const;
+    /// Requests served so far whose path starts with the prefix.
+    int requestCount(const std::string& pathPrefix) const;
 
 private:
     void route();

@@ -1,4 +1,4 @@
-#include "WindowHarness.h"
+#include "testing/WindowHarness.h"
 
 #include "app/BigPicturePanel.h"
 #include "app/ProgressPanel.h"

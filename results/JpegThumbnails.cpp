@@ -1,0 +1,130 @@
+#include "results/JpegThumbnails.h"
+
+#include "store/PictureCache.h"
+
+#include <QFile>
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+
+namespace vorbel {
+
+namespace {
+
+constexpr unsigned MaxDimension = 8000;
+constexpr int MaxScans = 100;
+
+struct ErrorManager
+{
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void onError(j_common_ptr info)
+{
+    // libjpeg's default ends the process; jump back to the decoder instead.
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+
+void onMessage(j_common_ptr, int) {}
+
+/// Progressive files can hold any number of scans; past the limit the decode is given up.
+void watchScans(j_common_ptr info)
+{
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > MaxScans)
+        onError(info);
+}
+
+int scaleDenominator(unsigned width, unsigned height, QSize target)
+{
+    for (int denominator : {8, 4, 2}) {
+        if (int(width) / denominator >= target.width() && int(height) / denominator >= target.height())
+            return denominator;
+    }
+    return 1;
+}
+
+/// The decode itself; everything it allocates lives in `info`, which the caller destroys on every path.
+bool decodeInto(jpeg_decompress_struct& info, ErrorManager& errors, const QByteArray& bytes, QSize target,
+                QImage& image)
+{
+    if (setjmp(errors.jump))
+        return false;
+    jpeg_create_decompress(&info);
+    static thread_local jpeg_progress_mgr progress{};
+    progress.progress_monitor = watchScans;
+    info.progress = &progress;
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > MaxDimension ||
+        info.image_height > MaxDimension)
+        return false;
+    info.out_color_space = JCS_RGB;
+    info.scale_num = 1;
+    info.scale_denom = unsigned(scaleDenominator(info.image_width, info.image_height, target));
+    jpeg_start_decompress(&info);
+    image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB888);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = image.scanLine(int(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+} // namespace
+
+QImage decodeJpegNear(const QByteArray& bytes, QSize target)
+{
+    if (bytes.size() < 4)
+        return {};
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = onError;
+    errors.base.emit_message = onMessage;
+    QImage image;
+    const bool ok = decodeInto(info, errors, bytes, target, image);
+    jpeg_destroy_decompress(&info);
+    return ok ? image : QImage();
+}
+
+QImage decodeJpegNear(const QString& path, QSize target)
+{
+    if (!PictureCache::isPlainFile(path))
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 16 * 1024 * 1024)
+        return {};
+    return decodeJpegNear(file.readAll(), target);
+}
+
+QImage ThumbnailCache::picture(const QString& path, QSize size)
+{
+    const QString key = path + QLatin1Char('@') + QString::number(size.width()) + QLatin1Char('x') +
+                        QString::number(size.height());
+    const auto found = m_index.find(key);
+    if (found != m_index.end()) {
+        m_entries.splice(m_entries.begin(), m_entries, found.value());
+        return m_entries.front().image;
+    }
+    if (!PictureCache::isPlainFile(path))
+        return {};
+    QImage decoded = decodeJpegNear(path, size);
+    if (!decoded.isNull())
+        decoded = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_entries.push_front({key, decoded});
+    m_index.insert(key, m_entries.begin());
+    m_bytes += decoded.sizeInBytes();
+    while (m_bytes > m_maxBytes && m_entries.size() > 1) {
+        m_bytes -= m_entries.back().image.sizeInBytes();
+        m_index.remove(m_entries.back().key);
+        m_entries.pop_back();
+    }
+    return decoded;
+}
+
+} // namespace vorbel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <list>
+
+namespace vorbel {
+
+/// Decodes a JPEG file near a target size with libjpeg's DCT scaling (1/1 … 1/8, the smallest scale that
+/// still covers the target). A file that is not a JPEG it can decode, larger than 8000 × 8000 or with more
+/// than 100 progressive scans gives a null image.
+QImage decodeJpegNear(const QString& path, QSize target);
+QImage decodeJpegNear(const QByteArray& bytes, QSize target);
+
+/// Decoded pictures kept in memory by file and size: the cache files never change once written, so a
+/// picture is decoded once however often its cell is painted. Bounded by the pixels it holds.
+class ThumbnailCache
+{
+public:
+    explicit ThumbnailCache(qint64 maxBytes = 64 * 1024 * 1024) : m_maxBytes(maxBytes) {}
+
+    /// The picture scaled to fill size; a null image when the file is missing or does not decode (a
+    /// missing file is asked again next time, since it may still arrive).
+    QImage picture(const QString& path, QSize size);
+
+private:
+    struct Entry
+    {
+        QString key;
+        QImage image;
+    };
+    std::list<Entry> m_entries; // most recent first
+    QHash<QString, std::list<Entry>::iterator> m_index;
+    qint64 m_bytes = 0;
+    qint64 m_maxBytes;
+};
+
+} // namespace vorbel

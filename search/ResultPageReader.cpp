@@ -1,0 +1,190 @@
+#include "search/ResultPageReader.h"
+
+#include "app/AppState.h"
+#include "codec/FieldCipher.h"
+#include "codec/TextHelpers.h"
+#include "platform/Clock.h"
+#include "platform/Downloader.h"
+#include "platform/PageText.h"
+#include "search/PageCells.h"
+#include "store/Database.h"
+#include "store/PictureCache.h"
+#include "store/StandingQueries.h"
+
+#include <QFileInfo>
+
+namespace vorbel {
+
+namespace {
+
+const QString StartLabel = QStringLiteral("正在进行智能比价搜索，请稍后...... ");
+const QString EndLabel = QStringLiteral("智能比价搜索结束 ");
+
+void setIfPresent(StandingQuery& query, const char* field, const QString& value)
+{
+    if (!value.isEmpty())
+        query.setValue(QString::fromLatin1(field), value);
+}
+
+bool isWebUrl(const QString& text)
+{
+    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+ResultPageReader::ResultPageReader(Database& db, StandingQueries& queries, AppState& state,
+                                   PictureCache& cache, Downloader& downloader, Clock& clock, QObject* parent)
+    : QObject(parent), m_db(db), m_queries(queries), m_state(state), m_cache(cache), m_downloader(downloader),
+      m_clock(clock)
+{
+}
+
+void ResultPageReader::cancel()
+{
+    ++m_generation;
+    m_reading = false;
+    m_offers.clear();
+}
+
+void ResultPageReader::read(const PageText& page)
+{
+    cancel();
+    m_reading = true;
+    m_reported = 0;
+    m_emptyCells = 0;
+    Q_EMIT progress(10, StartLabel);
+    for (int i = 0; i <= page.count(); ++i) {
+        if (page.line(i).contains(QLatin1String("<TD></TD>")))
+            ++m_emptyCells;
+    }
+    countKeyword();
+    m_registered.clear();
+    for (int row = 0; row < m_queries.qry1.recordCount(); ++row)
+        m_registered.insert(m_queries.qry1.valueAt(row, QStringLiteral("tpid")).toString());
+    m_parsing = true;
+    try {
+        Transaction rows(m_db);
+        for (int i = 0; m_emptyCells > 1 && i <= page.count(); ++i) {
+            if (page.line(i).contains(QLatin1String("<TR>")))
+                readOffer(page, i);
+        }
+    } catch (const std::exception& error) {
+        m_parsing = false;
+        const int count = m_queries.ADOQuery2.recordCount();
+        cancel();
+        Q_EMIT failed(QString::fromUtf8(error.what()), count);
+        return;
+    }
+    m_parsing = false;
+    reportInOrder();
+}
+
+void ResultPageReader::countKeyword()
+{
+    StandingQuery& words = m_queries.ADOQuery1;
+    if (words.locate(QStringLiteral("word"), m_state.SearchWord)) {
+        words.edit();
+        words.setValue(QStringLiteral("count"), words.value(QStringLiteral("count")).toInt() + 1);
+    } else {
+        words.append();
+        words.setValue(QStringLiteral("word"), m_state.SearchWord);
+    }
+    words.post();
+}
+
+void ResultPageReader::readOffer(const PageText& page, int i)
+{
+    const auto cell = [&](int offset) { return cellValue(page.line(i + offset)); };
+    const int bh = wholeNumber(cell(1));
+    const QString cph = cell(2), cpmc = cell(3), xtp = cell(4), dtp = cell(5), rc = cell(6), jg = cell(7);
+    const QString link = cell(8), sjlx = cell(9), cxsj = cell(10), hdxx = cell(11);
+    const int count = rc.isEmpty() ? 0 : wholeNumber(rc);
+
+    StandingQuery& results = m_queries.ADOQuery2;
+    results.append();
+    results.setValue(QStringLiteral("bh"), bh);
+    results.setValue(QStringLiteral("cxrq"), daysSince18991230(m_clock.now()));
+    setIfPresent(results, "cph", cph);
+    setIfPresent(results, "cpmc", cpmc);
+    setIfPresent(results, "xtp", xtp);
+    setIfPresent(results, "dtp", dtp);
+    setIfPresent(results, "rc", rc);
+    setIfPresent(results, "jg", jg);
+    if (!link.isEmpty())
+        results.setValue(QStringLiteral("cplj"),
+                         RewriteShopLink(HtmlToText(link), {m_state.LinkCodeA, m_state.LinkCodeB}));
+    setIfPresent(results, "sjlx", sjlx);
+    setIfPresent(results, "cxsj", cxsj);
+    setIfPresent(results, "hdxx", hdxx);
+    if (!rc.isEmpty()) {
+        results.setValue(QStringLiteral("zpbz"), GenuineBadge(count, sjlx, cpmc));
+        results.setValue(QStringLiteral("pjjb"), RatingStars(count, sjlx, cpmc));
+    }
+    const bool collected = page.line(i + 13).contains(QLatin1String("Yes"));
+    results.setValue(QStringLiteral("check"),
+                     collected ? QStringLiteral("已收藏") : QStringLiteral("点击收藏"));
+    results.post();
+
+    const int offer = int(m_offers.size());
+    m_offers.push_back(
+        {QStringLiteral("正在进行智能比价搜索： （") + sjlx + QStringLiteral("） ") + cpmc, false});
+    registerPicture(cph, QString::number(bh), xtp, offer);
+}
+
+void ResultPageReader::registerPicture(const QString& cph, const QString& bh, const QString& xtp, int offer)
+{
+    // A keyword seen for the first time registers every offer; a known keyword only its new products.
+    if (!m_state.PicturesKnown || !isRegistered(cph)) {
+        StandingQuery& pictures = m_queries.qry1;
+        pictures.append();
+        pictures.setValue(QStringLiteral("word"), m_state.SearchWord);
+        pictures.setValue(QStringLiteral("tpid"), cph);
+        pictures.setValue(QStringLiteral("bh"), bh);
+        pictures.post();
+        m_registered.insert(cph);
+    }
+    const std::optional<QString> file = m_cache.smallPicturePath(cph);
+    if (!file || QFileInfo::exists(*file) || !isWebUrl(xtp)) {
+        m_offers[offer].done = true;
+        return;
+    }
+    const quint64 generation = m_generation;
+    // A failed picture does not end the search; the next search of the keyword fetches it again.
+    m_downloader.download(QUrl(xtp), *file, this, [this, generation, offer](bool, const QString&) {
+        if (generation == m_generation)
+            offerDone(offer);
+    });
+}
+
+bool ResultPageReader::isRegistered(const QString& cph) const
+{
+    return m_registered.contains(cph);
+}
+
+void ResultPageReader::offerDone(int offer)
+{
+    if (offer < 0 || offer >= int(m_offers.size()))
+        return;
+    m_offers[offer].done = true;
+    if (!m_parsing)
+        reportInOrder();
+}
+
+void ResultPageReader::reportInOrder()
+{
+    const int total = int(m_offers.size());
+    while (m_reported < total && m_offers[m_reported].done) {
+        ++m_reported;
+        Q_EMIT progress(10 + 100 * m_reported / m_emptyCells, m_offers[m_reported - 1].label);
+    }
+    if (m_reported < total || !m_reading)
+        return;
+    m_reading = false;
+    m_queries.ADOQuery2.first();
+    Q_EMIT progress(100, EndLabel);
+    Q_EMIT finished(m_queries.ADOQuery2.recordCount());
+}
+
+} // namespace vorbel

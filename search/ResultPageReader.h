@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <vector>
+
+namespace vorbel {
+
+class Clock;
+class Database;
+class Downloader;
+class PageText;
+class PictureCache;
+struct AppState;
+struct StandingQueries;
+
+/// Reads a search result page into the result table, offer by offer, registers the keyword's pictures
+/// and fetches the missing ones without blocking the window. Progress is reported in the page's order as
+/// each offer's picture is done; the end comes after the last picture.
+class ResultPageReader : public QObject
+{
+    Q_OBJECT
+public:
+    ResultPageReader(Database& db, StandingQueries& queries, AppState& state, PictureCache& cache,
+                     Downloader& downloader, Clock& clock, QObject* parent = nullptr);
+
+    /// Starts reading a page of the search mode; a read still pending is dropped first.
+    void read(const PageText& page);
+    /// Drops what is pending: no more progress, no end.
+    void cancel();
+    bool isReading() const { return m_reading; }
+
+Q_SIGNALS:
+    void progress(int position, const QString& label);
+    /// Every offer is stored and every picture done; count is the result list's size.
+    void finished(int count);
+    /// A number cell that is not a number stopped the reading; the offers before it stay.
+    void failed(const QString& message, int count);
+
+private:
+    struct Pending
+    {
+        QString label;
+        bool done = false;
+    };
+
+    void countKeyword();
+    void readOffer(const PageText& page, int line);
+    void registerPicture(const QString& cph, const QString& bh, const QString& xtp, int offer);
+    void offerDone(int offer);
+    void reportInOrder();
+    bool isRegistered(const QString& cph) const;
+
+    Database& m_db;
+    StandingQueries& m_queries;
+    AppState& m_state;
+    PictureCache& m_cache;
+    Downloader& m_downloader;
+    Clock& m_clock;
+    std::vector<Pending> m_offers;
+    QSet<QString> m_registered;
+    int m_emptyCells = 0;
+    int m_reported = 0;
+    bool m_reading = false;
+    bool m_parsing = false;
+    quint64 m_generation = 0;
+};
+
+} // namespace vorbel

@@ -1,0 +1,165 @@
+#include "testing/WindowHarness.h"
+
+#include "app/HomeView.h"
+#include "app/ProgressPanel.h"
+#include "platform/PageLoader.h"
+#include "results/ResultGrid.h"
+#include "results/ResultGridModel.h"
+#include "results/ResultsView.h"
+#include "search/ResultPageReader.h"
+#include "search/SearchCommands.h"
+#include "service/Catalogue.h"
+#include "store/PictureCache.h"
+#include "store/StandingQueries.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+
+using namespace vorbel;
+using vorbel::test::WindowHarness;
+
+class SearchEndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void hotKeywordFillsTheGridWithPicturesAndCount();
+    void filterAndSortTheOpenResult();
+    void collectAnOfferAndSeeItOnTheNextSearch();
+    void blankKeywordSendsNothing();
+
+private:
+    static void waitForStartUp(Tfrmvorbel& window)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!window.state().UserId.isEmpty() && !window.state().LinkCodeA.isEmpty(),
+                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.search()->reader().isReading(), 10000);
+    }
+    static void search(Tfrmvorbel& window, const char* labelName)
+    {
+        QWidget* label = window.homeView().findChild<QWidget*>(QString::fromLatin1(labelName));
+        QVERIFY(label);
+        window.setStatusText(QString());
+        QTest::mouseClick(label, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(QStringLiteral("本次搜索结果有: ")) &&
+                                     !window.search()->reader().isReading(),
+                                 20000);
+    }
+};
+
+void SearchEndToEndTest::hotKeywordFillsTheGridWithPicturesAndCount()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    search(window, "lab37");
+    QCOMPARE(window.state().SearchWord, QStringLiteral("小米手机"));
+
+    const auto offers = service::offersFor("小米手机");
+    StandingQuery& results = window.queries()->ADOQuery2;
+    QCOMPARE(results.recordCount(), int(offers.size()));
+    QCOMPARE(window.statusText(), QStringLiteral("本次搜索结果有: %1 条记录").arg(offers.size()));
+    QVERIFY(!window.progressPanel().isVisible());
+    QCOMPARE(window.progressPanel().position(), 100);
+    QVERIFY(harness.messages().texts().isEmpty());
+    QCOMPARE(window.queries()->qry1.recordCount(), int(offers.size()));
+    for (int row = 0; row < results.recordCount(); ++row) {
+        const QString cph = results.valueAt(row, QStringLiteral("cph")).toString();
+        QVERIFY(QFileInfo::exists(*window.pictureCache().smallPicturePath(cph)));
+        // The link codes of the version page are in every stored link.
+        const QString link = results.valueAt(row, QStringLiteral("cplj")).toString();
+        QVERIFY(link.contains(QStringLiteral("mm_31415926_2718_1618")) ||
+                link.contains(QStringLiteral("unionId=88024")));
+    }
+    QTableView* grid = window.resultsView().DBGridEh1;
+    QCOMPARE(grid->model()->rowCount(), int(offers.size()));
+
+    const QString shot = qEnvironmentVariable("VORBEL_TEST_SCREENSHOT");
+    if (!shot.isEmpty())
+        window.grab().save(shot);
+
+    // A second search of the keyword downloads nothing and registers nothing new.
+    const int pictureRequests = harness.service().requestCount("/pic");
+    search(window, "lab37");
+    QCOMPARE(window.queries()->qry1.recordCount(), int(offers.size()));
+    QCOMPARE(harness.service().requestCount("/pic"), pictureRequests);
+}
+
+void SearchEndToEndTest::filterAndSortTheOpenResult()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    search(window, "lab45");
+    const int all = window.queries()->ADOQuery2.recordCount();
+    auto& boxes = window.resultsView().shopBoxes;
+    boxes[1]->setChecked(false); // 淘宝网 off: "全部" goes off too
+    QVERIFY(!boxes[0]->isChecked());
+    const int withoutTaobao = window.queries()->ADOQuery2.recordCount();
+    QVERIFY(withoutTaobao < all);
+    QCOMPARE(window.statusText(), QStringLiteral("本次筛选结果有: %1 条记录").arg(withoutTaobao));
+    for (int i = 2; i < 8; ++i)
+        boxes[i]->setChecked(false);
+    QCOMPARE(window.queries()->ADOQuery2.recordCount(), 0);
+    boxes[0]->setChecked(true);
+    QCOMPARE(window.queries()->ADOQuery2.recordCount(), all);
+
+    ResultGrid& grid = window.search()->grid();
+    grid.DBGridEh1TitleBtnClick(3);
+    QCOMPARE(grid.sortMarker(QStringLiteral("jg")), QStringLiteral("down"));
+    const StandingQuery& results = window.queries()->ADOQuery2;
+    QVERIFY(results.valueAt(0, QStringLiteral("jg")).toDouble() >=
+            results.valueAt(all - 1, QStringLiteral("jg")).toDouble());
+    grid.DBGridEh1TitleBtnClick(3);
+    QCOMPARE(grid.sortMarker(QStringLiteral("jg")), QStringLiteral("up"));
+    QVERIFY(results.valueAt(0, QStringLiteral("jg")).toDouble() <=
+            results.valueAt(all - 1, QStringLiteral("jg")).toDouble());
+    grid.DBGridEh1TitleBtnClick(4);
+    QCOMPARE(grid.sortMarker(QStringLiteral("jg")), QStringLiteral("none"));
+    QCOMPARE(grid.sortMarker(QStringLiteral("rc")), QStringLiteral("down"));
+}
+
+void SearchEndToEndTest::collectAnOfferAndSeeItOnTheNextSearch()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    search(window, "lab42");
+    ResultGrid& grid = window.search()->grid();
+    const QModelIndex check = grid.model().index(0, 8);
+    grid.DBGridEh1CellClick(check);
+    QCOMPARE(harness.messages().texts().value(0), QStringLiteral("当前选择的商品点击收藏成功！"));
+    QCOMPARE(grid.model().text(0, QStringLiteral("check")), QStringLiteral("已收藏"));
+    grid.DBGridEh1CellClick(check);
+    QCOMPARE(harness.messages().texts().value(1), QStringLiteral("当前选择的商品已经被收藏，请检验。"));
+    QTRY_VERIFY_WITH_TIMEOUT(harness.service().requestCount("/OpFav.aspx") == 1, 10000);
+
+    const QString bh = grid.model().text(0, QStringLiteral("bh"));
+    search(window, "lab42");
+    StandingQuery& results = window.queries()->ADOQuery2;
+    QVERIFY(results.locate(QStringLiteral("bh"), bh));
+    QCOMPARE(results.value(QStringLiteral("check")).toString(), QStringLiteral("已收藏"));
+
+    grid.DBGridEh1CellClick(grid.model().index(0, 1));
+    QCOMPARE(harness.browser().opened().size(), 1);
+}
+
+void SearchEndToEndTest::blankKeywordSendsNothing()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    const int before = harness.service().requestCount("/ListAll.aspx");
+    window.resultsView().Edt_word->setText(QStringLiteral("   "));
+    window.search()->suiButton1Click();
+    QTest::qWait(300);
+    QCOMPARE(harness.service().requestCount("/ListAll.aspx"), before);
+    QVERIFY(window.progressPanel().isVisible());
+}
+
+QTEST_MAIN(SearchEndToEndTest)
+#include "SearchEndToEndTest.moc"
