@@ -1,4 +1,4 @@
-#include "StoreFixture.h"
+#include "testing/StoreFixture.h"
 
 #include "app/AppState.h"
 #include "app/Startup.h"

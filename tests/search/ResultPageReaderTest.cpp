@@ -1,0 +1,268 @@
+#include "testing/EventLoop.h"
+#include "testing/LocalServer.h"
+#include "testing/StoreFixture.h"
+
+#include "app/AppState.h"
+#include "app/Startup.h"
+#include "platform/Clock.h"
+#include "platform/Downloader.h"
+#include "platform/PageText.h"
+#include "search/ResultFilter.h"
+#include "search/ResultPageReader.h"
+#include "search/SearchStart.h"
+#include "store/PictureCache.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <atomic>
+
+using namespace vorbel;
+using namespace vorbel::test;
+
+namespace {
+
+struct OfferLines
+{
+    QString bh = QStringLiteral("1");
+    QString cph = QStringLiteral("P1");
+    QString cpmc = QStringLiteral("手机");
+    QString xtp = QStringLiteral("none");
+    QString rc = QStringLiteral("50");
+    QString jg = QStringLiteral("99");
+    QString sjlx = QStringLiteral("京东商城");
+    QString collected = QStringLiteral("No");
+};
+
+QStringList offerLines(const OfferLines& o)
+{
+    auto cell = [](const QString& v) { return QStringLiteral("<TD>") + v + QStringLiteral("</TD>"); };
+    return {QStringLiteral("<TBODY><TR>"),
+            cell(o.bh),
+            cell(o.cph),
+            cell(o.cpmc),
+            cell(o.xtp),
+            cell(QStringLiteral("http://x/d.jpg")),
+            cell(o.rc),
+            cell(o.jg),
+            cell(QStringLiteral("http://s.cn/x?a=1&amp;pid=mm_1_2&amp;b=2")),
+            cell(o.sjlx),
+            cell(QStringLiteral("t")),
+            cell(QStringLiteral("包邮")),
+            QStringLiteral("<TD></TD>"),
+            cell(o.collected),
+            QStringLiteral("</TR>")};
+}
+
+class ResultPageReaderTest : public StoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        m_server.routes().Get(R"(/pic/(\w+)\.jpg)",
+                              [this](const httplib::Request& req, httplib::Response& res) {
+                                  ++m_downloads;
+                                  if (req.matches[1] == "broken") {
+                                      res.status = 404;
+                                      return;
+                                  }
+                                  res.set_content("jpegbytes", "image/jpeg");
+                              });
+        m_server.start();
+        m_cache.ensureFolder();
+        openStandingQueries(*m_queries);
+        m_reader =
+            std::make_unique<ResultPageReader>(*m_db, *m_queries, m_state, m_cache, m_downloader, m_clock);
+        m_state.LinkCodeA = QStringLiteral("mm_9");
+        m_state.LinkCodeB = QStringLiteral("7");
+        QObject::connect(m_reader.get(), &ResultPageReader::progress,
+                         [this](int p, const QString&) { m_progress << p; });
+        QObject::connect(m_reader.get(), &ResultPageReader::finished,
+                         [this](int count) { m_finished = count; });
+        QObject::connect(m_reader.get(), &ResultPageReader::failed,
+                         [this](const QString& message, int count) {
+                             m_failure = message;
+                             m_finished = count;
+                         });
+    }
+
+    QString picture(const char* name) const
+    {
+        return QString::fromStdString(m_server.url(std::string("/pic/") + name + ".jpg"));
+    }
+
+    void searchAndRead(const QString& keyword, const QStringList& lines)
+    {
+        startSearch(keyword, *m_queries, m_state);
+        m_progress.clear();
+        m_finished = -1;
+        m_failure.clear();
+        m_reader->read(PageText::fromLines(lines));
+        ASSERT_TRUE(waitUntil([&] { return m_finished >= 0; }));
+    }
+
+    QStringList page(std::initializer_list<OfferLines> offers)
+    {
+        QStringList lines{QStringLiteral("<HTML><HEAD></HEAD>"), QStringLiteral("<BODY>"),
+                          QStringLiteral("<TABLE>")};
+        for (const OfferLines& offer : offers)
+            lines << offerLines(offer);
+        return lines << QStringLiteral("</TABLE></BODY></HTML>");
+    }
+
+    LocalServer m_server;
+    std::atomic<int> m_downloads{0};
+    QNetworkAccessManager m_network;
+    Downloader m_downloader{m_network};
+    FixedClock m_clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0))};
+    AppState m_state;
+    PictureCache m_cache{m_dir.path() + QLatin1Char('/')};
+    std::unique_ptr<ResultPageReader> m_reader;
+    QList<int> m_progress;
+    int m_finished = -1;
+    QString m_failure;
+};
+
+TEST_F(ResultPageReaderTest, FourOffersStoreWithTheDesignedProgress)
+{
+    OfferLines a, b, c, d;
+    a.bh = QStringLiteral("1"), a.cph = QStringLiteral("A"), a.xtp = picture("A");
+    b.bh = QStringLiteral("2"), b.cph = QStringLiteral("B"), b.xtp = picture("B"),
+    b.collected = QStringLiteral("xYesx");
+    c.bh = QStringLiteral("3"), c.cph = QStringLiteral("C"), c.xtp = picture("C");
+    d.bh = QStringLiteral("4"), d.cph = QStringLiteral("D"), d.xtp = picture("D");
+    searchAndRead(QStringLiteral("手机"), page({a, b, c, d}));
+    EXPECT_EQ(m_progress, (QList<int>{10, 35, 60, 85, 110, 100}));
+    EXPECT_EQ(m_finished, 4);
+    StandingQuery& results = m_queries->ADOQuery2;
+    ASSERT_EQ(results.recordCount(), 4);
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("check")).toString(), QStringLiteral("点击收藏"));
+    EXPECT_EQ(results.valueAt(1, QStringLiteral("check")).toString(), QStringLiteral("已收藏"));
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("cplj")).toString(),
+              QStringLiteral("http://s.cn/x?a=1&pid=mm_9&b=2"));
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("pjjb")).toString(), QStringLiteral("★★★★"));
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("zpbz")).toString(), QStringLiteral("保障"));
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("cxrq")).toInt(), 46364);
+    EXPECT_EQ(m_queries->qry1.recordCount(), 4);
+    EXPECT_TRUE(QFile::exists(*m_cache.smallPicturePath(QStringLiteral("D"))));
+    EXPECT_EQ(m_queries->ADOQuery1.recordCount(), 1);
+}
+
+TEST_F(ResultPageReaderTest, OneEmptyCellLineStoresNothing)
+{
+    searchAndRead(QStringLiteral("x"), page({OfferLines{}}));
+    EXPECT_EQ(m_finished, 0);
+    EXPECT_EQ(m_queries->ADOQuery2.recordCount(), 0);
+    EXPECT_EQ(m_progress, (QList<int>{10, 100}));
+}
+
+TEST_F(ResultPageReaderTest, EmptyCellsStayNullAndMissingEndsReadEmpty)
+{
+    OfferLines empty;
+    empty.rc.clear();
+    empty.jg.clear();
+    QStringList lines = page({empty, OfferLines{}});
+    lines[3 + 3] = QStringLiteral("<TD>no end tag"); // cpmc line of the first offer
+    searchAndRead(QStringLiteral("x"), lines);
+    StandingQuery& results = m_queries->ADOQuery2;
+    ASSERT_EQ(results.recordCount(), 2);
+    EXPECT_TRUE(results.valueAt(0, QStringLiteral("rc")).isNull());
+    EXPECT_TRUE(results.valueAt(0, QStringLiteral("jg")).isNull());
+    EXPECT_TRUE(results.valueAt(0, QStringLiteral("zpbz")).isNull());
+    EXPECT_TRUE(results.valueAt(0, QStringLiteral("pjjb")).isNull());
+    EXPECT_TRUE(results.valueAt(0, QStringLiteral("cpmc")).isNull());
+    EXPECT_FALSE(results.valueAt(0, QStringLiteral("check")).isNull());
+}
+
+TEST_F(ResultPageReaderTest, KnownKeywordDownloadsNothingAndSharedPicturesOnce)
+{
+    OfferLines a, b;
+    a.cph = b.cph = QStringLiteral("S");
+    a.xtp = b.xtp = picture("S");
+    b.bh = QStringLiteral("2");
+    searchAndRead(QStringLiteral("手机"), page({a, b}));
+    EXPECT_EQ(m_downloads.load(), 1);
+    EXPECT_EQ(m_queries->qry1.recordCount(), 2);
+    searchAndRead(QStringLiteral("手机"), page({a, b}));
+    EXPECT_TRUE(m_state.PicturesKnown);
+    EXPECT_EQ(m_downloads.load(), 1);
+    EXPECT_EQ(m_queries->qry1.recordCount(), 2);
+    EXPECT_EQ(m_queries->ADOQuery2.recordCount(), 2);
+}
+
+TEST_F(ResultPageReaderTest, FailedPictureDoesNotEndTheSearchAndIsFetchedAgain)
+{
+    OfferLines broken, fine;
+    broken.cph = QStringLiteral("broken"), broken.xtp = picture("broken");
+    fine.bh = QStringLiteral("2"), fine.cph = QStringLiteral("F"), fine.xtp = picture("F");
+    searchAndRead(QStringLiteral("k"), page({broken, fine}));
+    EXPECT_EQ(m_finished, 2);
+    EXPECT_TRUE(m_failure.isEmpty());
+    EXPECT_EQ(m_queries->qry1.recordCount(), 2);
+    EXPECT_EQ(QDir(m_cache.folder()).entryList(QDir::Files), QStringList{QStringLiteral("F.jpg")});
+    searchAndRead(QStringLiteral("k"), page({broken, fine}));
+    EXPECT_EQ(m_downloads.load(), 3); // the missing picture was asked for again, the present one not
+}
+
+TEST_F(ResultPageReaderTest, BadNumberCellKeepsTheOffersBefore)
+{
+    OfferLines first, bad, after;
+    bad.bh = QStringLiteral("12a");
+    after.bh = QStringLiteral("3");
+    searchAndRead(QStringLiteral("k"), page({first, bad, after}));
+    EXPECT_EQ(m_failure, QStringLiteral("'12a' is not a valid integer value"));
+    EXPECT_EQ(m_finished, 1);
+    openStore();
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*) from cxnr")).rows[0][0].toInt(), 1);
+}
+
+TEST_F(ResultPageReaderTest, NewOfferOfAKnownKeywordGetsItsPicture)
+{
+    OfferLines a, b;
+    a.cph = QStringLiteral("A"), a.xtp = picture("A");
+    b.bh = QStringLiteral("2"), b.cph = QStringLiteral("B"), b.xtp = picture("B");
+    searchAndRead(QStringLiteral("k"), page({a, OfferLines{}}));
+    searchAndRead(QStringLiteral("k"), page({a, b}));
+    EXPECT_TRUE(QFile::exists(*m_cache.smallPicturePath(QStringLiteral("B"))));
+    EXPECT_EQ(m_queries->qry1.recordCount(), 3);
+}
+
+TEST(ResultFilter, Statements)
+{
+    ShopBoxes all{};
+    all.fill(true);
+    EXPECT_EQ(filterStatement(all), QStringLiteral("select * from cxnr order by jg"));
+    ShopBoxes two{};
+    two[2] = two[7] = true;
+    EXPECT_EQ(filterStatement(two),
+              QStringLiteral("select * from cxnr where sjlx='天猫商城'  or sjlx='1号店'  order by jg"));
+    ShopBoxes taobao{};
+    taobao[1] = true;
+    EXPECT_EQ(filterStatement(taobao), QStringLiteral("select * from cxnr where sjlx='淘宝网'  order by jg"));
+    EXPECT_EQ(filterStatement(ShopBoxes{}),
+              QStringLiteral("select * from cxnr where sjlx='全部' order by jg"));
+}
+
+TEST(TitleSort, DownUpDownAndTheOtherTitleStartsOver)
+{
+    TitleSort sort;
+    EXPECT_EQ(sort.click(QStringLiteral("jg")), QStringLiteral("jg DESC"));
+    EXPECT_EQ(sort.click(QStringLiteral("jg")), QStringLiteral("jg"));
+    EXPECT_EQ(sort.marker(QStringLiteral("jg")), TitleSort::Marker::Up);
+    EXPECT_EQ(sort.click(QStringLiteral("jg")), QStringLiteral("jg DESC"));
+    EXPECT_EQ(sort.click(QStringLiteral("rc")), QStringLiteral("rc DESC"));
+    EXPECT_EQ(sort.marker(QStringLiteral("jg")), TitleSort::Marker::None);
+}
+
+TEST(SearchUrl, KeywordWithQuoteAndAmpersandTravelsWhole)
+{
+    AppState state;
+    state.SearchWord = QStringLiteral("it's a&b");
+    state.UserId = QStringLiteral("U1");
+    state.UserPassword = QStringLiteral("kzvtq");
+    EXPECT_EQ(searchUrl(QStringLiteral("http://h"), state).toString(QUrl::FullyEncoded),
+              QStringLiteral("http://h/ListAll.aspx?word=it%27s%20a%26b&u=U1&p=kzvtq"));
+}
+
+} // namespace
