@@ -12,6 +12,7 @@
 #include "app/ToolBar.h"
 #include "app/Uabout.h"
 #include "app/UserBootstrap.h"
+#include "favourites/FavouritesCommands.h"
 #include "favourites/FavouritesView.h"
 #include "favourites/Usc.h"
 #include "platform/Downloader.h"
@@ -218,6 +219,8 @@ void Tfrmvorbel::runStartup()
 
     const SettingsOutcome settings = readOrCreateSettings(*m_queries, m_state);
     m_search = new SearchCommands(*this);
+    m_favouriteCommands = new FavouritesCommands(*this);
+    FormResize(); // the grids have their columns now
     setWindowTitle(settings.title);
     m_titleBar->setCaption(settings.title);
     if (settings.requestIdentity) {

@@ -18,6 +18,7 @@ namespace vorbel {
 class BigPicturePanel;
 class Database;
 class Downloader;
+class FavouritesCommands;
 class FavouritesView;
 class HomeView;
 class PageLoader;
@@ -48,6 +49,8 @@ public:
     Database* database() const { return m_database.get(); }
     /// The search commands; null until start-up has opened the store.
     SearchCommands* search() const { return m_search; }
+    /// The favourites commands; null until start-up has opened the store.
+    FavouritesCommands* favourites() const { return m_favouriteCommands; }
     const Services& services() const { return m_services; }
     PictureCache& pictureCache() const { return *m_pictureCache; }
     PageLoader& wbwebb() const { return *m_wbwebb; }
@@ -116,6 +119,7 @@ private:
     Downloader* m_downloader;
     QPointer<Tfrmsc> m_loaderForm;
     SearchCommands* m_search = nullptr;
+    FavouritesCommands* m_favouriteCommands = nullptr;
 
     QWidget* m_frame = nullptr;
     TitleBar* m_titleBar = nullptr;

@@ -6,9 +6,11 @@
 #include "testing/RecordingBrowser.h"
 #include "testing/ScriptedMessageBoxes.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
+#include <atomic>
 #include <memory>
 
 namespace vorbel::test {
@@ -18,7 +20,7 @@ namespace vorbel::test {
 class WindowHarness
 {
 public:
-    WindowHarness() : m_service(makeOptions())
+    WindowHarness() : m_service(makeOptions(m_serviceNow))
     {
         m_service.start();
         QDir::setCurrent(m_dir.path());
@@ -49,13 +51,19 @@ public:
     Tfrmvorbel& window() { return *m_window; }
 
 private:
-    static service::ServiceOptions makeOptions()
+    static service::ServiceOptions makeOptions(std::atomic<std::int64_t>& now)
     {
         service::ServiceOptions options;
         options.port = 0;
+        options.clock = [&now] { return now.load(); };
         return options;
     }
 
+public:
+    /// The reference service's clock, in seconds; tests move it to make prices change.
+    std::atomic<std::int64_t> m_serviceNow{QDateTime::currentSecsSinceEpoch()};
+
+private:
     QTemporaryDir m_dir;
     service::ReferenceService m_service;
     QNetworkAccessManager m_network;

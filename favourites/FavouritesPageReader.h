@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <vector>
+
+namespace vorbel {
+
+class Clock;
+class Downloader;
+class PageText;
+class PictureCache;
+struct AppState;
+struct StandingQueries;
+
+/// Reads a favourites or price-drop page into the favourites table: recognises the page, supplies the
+/// identity when it is still missing, stores one row per favourite and fetches missing small pictures
+/// without blocking the window. The end comes after the last picture.
+class FavouritesPageReader : public QObject
+{
+    Q_OBJECT
+public:
+    FavouritesPageReader(StandingQueries& queries, AppState& state, PictureCache& cache,
+                         Downloader& downloader, Clock& clock, QObject* parent = nullptr);
+
+    /// Reads the page; sets PageRecognised in the state.
+    void read(const PageText& page);
+
+Q_SIGNALS:
+    void progress(int position, const QString& label);
+    /// The page is stored and its pictures done.
+    void finished(bool recognised, int count);
+
+private:
+    void readRow(const PageText& page, int line);
+    void rowDone(int row);
+    void reportInOrder();
+    QString labelStem() const;
+
+    StandingQueries& m_queries;
+    AppState& m_state;
+    PictureCache& m_cache;
+    Downloader& m_downloader;
+    Clock& m_clock;
+    std::vector<std::pair<QString, bool>> m_rows; // label, picture done
+    int m_tableRows = 0;
+    int m_reported = 0;
+    bool m_reading = false;
+    bool m_parsing = false;
+};
+
+} // namespace vorbel

@@ -1,0 +1,118 @@
+#include "testing/WindowHarness.h"
+
+#include "app/HomeView.h"
+#include "app/ProgressPanel.h"
+#include "app/ToolBar.h"
+#include "favourites/FavouritesCommands.h"
+#include "favourites/FavouritesGrid.h"
+#include "results/ResultGrid.h"
+#include "results/ResultGridModel.h"
+#include "search/ResultPageReader.h"
+#include "search/SearchCommands.h"
+#include "store/PictureCache.h"
+#include "store/StandingQueries.h"
+
+#include <QFileInfo>
+#include <QTest>
+#include <QToolButton>
+
+using namespace vorbel;
+using vorbel::test::WindowHarness;
+
+class FavouritesEndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void collectListSeeADropAndDelete();
+    void unrecognisedPageShowsTheNoNetworkMessage();
+};
+
+namespace {
+
+void waitForStartUp(Tfrmvorbel& window)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!window.state().UserId.isEmpty() && !window.state().LinkCodeA.isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.search()->reader().isReading(), 10000);
+}
+
+void retrieve(Tfrmvorbel& window, QToolButton* button)
+{
+    button->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.favourites()->isLoading(), 15000);
+}
+
+} // namespace
+
+void FavouritesEndToEndTest::collectListSeeADropAndDelete()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    window.setStatusText(QString());
+    QTest::mouseClick(window.homeView().findChild<QWidget*>(QStringLiteral("lab41")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(QStringLiteral("本次搜索结果有")) &&
+                                 !window.search()->reader().isReading(),
+                             20000);
+    ResultGrid& results = window.search()->grid();
+    const QString name = results.model().text(0, QStringLiteral("cpmc"));
+    results.DBGridEh1CellClick(results.model().index(0, 8));
+    QTRY_VERIFY_WITH_TIMEOUT(harness.service().requestCount("/OpFav.aspx") == 1, 10000);
+
+    retrieve(window, window.toolBar().btn2);
+    StandingQuery& favourites = window.queries()->ADOQuery3;
+    QCOMPARE(favourites.recordCount(), 1);
+    QCOMPARE(favourites.valueAt(0, QStringLiteral("cpmc")).toString(), name);
+    QCOMPARE(favourites.valueAt(0, QStringLiteral("bz2")).toString(), QStringLiteral("删除收藏"));
+    QCOMPARE(window.statusText(), QStringLiteral("您收藏的商品共有: 1 条记录"));
+    QVERIFY(!window.toolBar().btn2->isEnabled());
+    QVERIFY(!window.progressPanel().isVisible());
+    QVERIFY(QFileInfo::exists(
+        *window.pictureCache().smallPicturePath(favourites.valueAt(0, QStringLiteral("cph")).toString())));
+
+    // Move the service's clock until the price has fallen.
+    bool dropped = false;
+    for (int step = 0; step < 60 && !dropped; ++step) {
+        harness.m_serviceNow += 180;
+        window.favourites()->btn3Click(); // the button stays disabled while notices are shown
+        QTRY_VERIFY_WITH_TIMEOUT(!window.favourites()->isLoading(), 15000);
+        dropped = favourites.recordCount() == 1;
+    }
+    QVERIFY(dropped);
+    QCOMPARE(window.statusText(), QStringLiteral("您收藏的商品共有降价通知: 1 条记录"));
+    QVERIFY(favourites.valueAt(0, QStringLiteral("gxjg")).toDouble() <
+            favourites.valueAt(0, QStringLiteral("scjg")).toDouble());
+
+    const QString shot = qEnvironmentVariable("VORBEL_TEST_SCREENSHOT_FAVOURITES");
+    if (!shot.isEmpty())
+        window.grab().save(shot);
+
+    FavouritesGrid& grid = window.favourites()->grid();
+    harness.messages().answerNext(false);
+    grid.DBGridEh2CellClick(grid.model().index(0, 6));
+    QCOMPARE(favourites.recordCount(), 1);
+    harness.messages().answerNext(true);
+    grid.DBGridEh2CellClick(grid.model().index(0, 6));
+    QCOMPARE(favourites.recordCount(), 0);
+    QCOMPARE(window.statusText(), QStringLiteral("您收藏的商品共有降价通知: 0 条记录"));
+    QTRY_VERIFY_WITH_TIMEOUT(harness.service().requestCount("/OpFav.aspx") == 2, 10000);
+
+    retrieve(window, window.toolBar().btn2);
+    QCOMPARE(favourites.recordCount(), 0);
+    QCOMPARE(window.statusText(), QStringLiteral("您收藏的商品共有: 0 条记录"));
+}
+
+void FavouritesEndToEndTest::unrecognisedPageShowsTheNoNetworkMessage()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    harness.service().stop();
+    retrieve(window, window.toolBar().btn2);
+    QCOMPARE(harness.messages().texts().value(0),
+             QStringLiteral("可能当前网络没有连接，请检查连通后再次搜索。"));
+    QVERIFY(!window.progressPanel().isVisible());
+}
+
+QTEST_MAIN(FavouritesEndToEndTest)
+#include "FavouritesEndToEndTest.moc"
