@@ -8,7 +8,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PageLoader.h"
 #include "platform/SystemBrowser.h"
-#include "results/ResultGrid.h"
+#include "results/GridSupport.h"
 #include "results/ResultGridModel.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
@@ -128,21 +128,7 @@ void FavouritesGrid::configureView()
     m_view.setModel(m_model);
     m_delegate = new FavouritesDelegate(m_view, *m_model, m_window.pictureCache(), m_thumbnails);
     m_view.setItemDelegate(m_delegate);
-    m_view.setFont(look::songTi(15));
-    m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view.setSelectionMode(QAbstractItemView::NoSelection);
-    m_view.verticalHeader()->setDefaultSectionSize(87);
-    m_view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView* header = m_view.horizontalHeader();
-    header->setFixedHeight(22);
-    header->setFont(look::kaiTi(16, true));
-    header->setDefaultAlignment(Qt::AlignCenter);
-    header->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background: rgb(166,202,240); color: rgb(0,255,255); "
-                       "border: 0px; border-right: 1px solid rgb(120,150,200); }"));
-    for (int column = 0; column < int(Fields.size()); ++column)
-        m_view.setColumnWidth(column, DesignedWidths[column]);
-    m_view.viewport()->setMouseTracking(true);
+    applyGridLook(m_view, 87, DesignedWidths);
     m_view.viewport()->installEventFilter(this);
 }
 
@@ -211,27 +197,13 @@ void FavouritesGrid::deleteFavourite(int row)
 
 void FavouritesGrid::showLargePicture(int row)
 {
-    const QString dtp = m_model->text(row, QStringLiteral("dtp"));
-    const std::optional<QString> path =
-        m_window.pictureCache().largePicturePath(m_model->text(row, QStringLiteral("cph")));
-    if (dtp.isEmpty() || !path)
-        return;
-    setApplicationCursor(Qt::WaitCursor);
-    if (QFileInfo::exists(*path)) {
-        placeLargePicture(*path);
-        return;
-    }
-    const QString file = *path;
-    m_window.downloader().download(QUrl(dtp), file, this,
-                                   [this, file](bool, const QString&) { placeLargePicture(file); });
-}
-
-void FavouritesGrid::placeLargePicture(const QString& path)
-{
-    const int formHeight = m_window.height();
-    const int top = formHeight < m_lastY + 300 ? formHeight - 370 : m_lastY - 30;
-    m_window.bigPanel().showPicture(decodeJpegNear(path, QSize(340, 340)), top);
-    setApplicationCursor(Qt::ArrowCursor);
+    fetchLargePicture(m_window, this, m_model->text(row, QStringLiteral("dtp")),
+                      m_model->text(row, QStringLiteral("cph")), [this](const QString& path) {
+                          // Near the bottom of the window the picture stands 370 pixels above its edge.
+                          const int formHeight = m_window.height();
+                          const int top = formHeight < m_lastY + 300 ? formHeight - 370 : m_lastY - 30;
+                          m_window.bigPanel().showPicture(decodeJpegNear(path, QSize(340, 340)), top);
+                      });
 }
 
 } // namespace vorbel

@@ -33,7 +33,6 @@ private:
     void configureView();
     void deleteFavourite(int row);
     void showLargePicture(int row);
-    void placeLargePicture(const QString& path);
 
     QTableView& m_view;
     Tfrmvorbel& m_window;

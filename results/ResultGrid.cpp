@@ -8,6 +8,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PageLoader.h"
 #include "platform/SystemBrowser.h"
+#include "results/GridSupport.h"
 #include "results/ResultGridDelegate.h"
 #include "results/ResultGridModel.h"
 #include "store/PictureCache.h"
@@ -34,14 +35,6 @@ const QString NotCollected = QStringLiteral("点击收藏");
 
 } // namespace
 
-void setApplicationCursor(Qt::CursorShape shape)
-{
-    if (QGuiApplication::overrideCursor())
-        QGuiApplication::changeOverrideCursor(QCursor(shape));
-    else
-        QGuiApplication::setOverrideCursor(QCursor(shape));
-}
-
 ResultGrid::ResultGrid(QTableView& view, Tfrmvorbel& window)
     : QObject(&view), m_view(view), m_window(window),
       m_model(new ResultGridModel(window.queries()->ADOQuery2, Fields, Titles, this))
@@ -61,25 +54,9 @@ void ResultGrid::configureView()
     m_delegate = new ResultGridDelegate(m_view, *m_model, m_window.pictureCache(), m_thumbnails,
                                         [this](const QString& cph) { return isRegistered(cph); });
     m_view.setItemDelegate(m_delegate);
-    m_view.setFont(look::songTi(15));
-    m_view.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view.setSelectionMode(QAbstractItemView::NoSelection);
-    m_view.setWordWrap(true);
-    m_view.verticalHeader()->setDefaultSectionSize(80);
-    m_view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView* header = m_view.horizontalHeader();
-    header->setFixedHeight(22);
-    header->setFont(look::kaiTi(16, true));
-    header->setDefaultAlignment(Qt::AlignCenter);
-    header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
-    header->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background: rgb(166,202,240); color: rgb(0,255,255); "
-                       "border: 0px; border-right: 1px solid rgb(120,150,200); }"));
-    for (int column = 0; column < int(Fields.size()); ++column)
-        m_view.setColumnWidth(column, DesignedWidths[column]);
+    applyGridLook(m_view, 80, DesignedWidths);
+    m_view.horizontalHeader()->setSectionsClickable(true); // the price and popularity titles sort
     m_model->setHeaderData(3, Qt::Horizontal, QStringLiteral("列表可按价格排序"), Qt::ToolTipRole);
-    m_view.viewport()->setMouseTracking(true);
     m_view.viewport()->installEventFilter(this);
 }
 
@@ -160,27 +137,11 @@ void ResultGrid::collect(int row)
 
 void ResultGrid::showLargePicture(int row)
 {
-    const QString dtp = m_model->text(row, QStringLiteral("dtp"));
-    const std::optional<QString> path =
-        m_window.pictureCache().largePicturePath(m_model->text(row, QStringLiteral("cph")));
-    if (dtp.isEmpty() || !path)
-        return;
-    setApplicationCursor(Qt::WaitCursor);
-    if (QFileInfo::exists(*path)) {
-        placeLargePicture(*path);
-        return;
-    }
-    const QString file = *path;
-    m_window.downloader().download(QUrl(dtp), file, this,
-                                   [this, file](bool, const QString&) { placeLargePicture(file); });
-}
-
-void ResultGrid::placeLargePicture(const QString& path)
-{
-    // A picture that did not arrive or does not decode shows nothing; the cursor comes back either way.
-    const QImage picture = decodeJpegNear(path, QSize(340, 340));
-    m_window.bigPanel().showPicture(picture, m_window.state().GridMouseY - 55);
-    setApplicationCursor(Qt::ArrowCursor);
+    fetchLargePicture(m_window, this, m_model->text(row, QStringLiteral("dtp")),
+                      m_model->text(row, QStringLiteral("cph")), [this](const QString& path) {
+                          m_window.bigPanel().showPicture(decodeJpegNear(path, QSize(340, 340)),
+                                                          m_window.state().GridMouseY - 55);
+                      });
 }
 
 void ResultGrid::DBGridEh1TitleBtnClick(int column)

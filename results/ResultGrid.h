@@ -38,7 +38,6 @@ private:
     void configureView();
     void collect(int row);
     void showLargePicture(int row);
-    void placeLargePicture(const QString& path);
     bool isRegistered(const QString& cph);
 
     QTableView& m_view;
@@ -50,8 +49,5 @@ private:
     TitleSort m_sort;
     ResultGridDelegate* m_delegate = nullptr;
 };
-
-/// Sets the application-wide cursor, replacing the one set before; it stays until set again.
-void setApplicationCursor(Qt::CursorShape shape);
 
 } // namespace vorbel
