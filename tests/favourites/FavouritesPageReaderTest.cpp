@@ -1,0 +1,140 @@
+#include "testing/EventLoop.h"
+#include "testing/LocalServer.h"
+#include "testing/StoreFixture.h"
+
+#include "app/AppState.h"
+#include "app/Startup.h"
+#include "favourites/FavouritesPageReader.h"
+#include "platform/Clock.h"
+#include "platform/Downloader.h"
+#include "platform/PageText.h"
+#include "store/PictureCache.h"
+
+#include <QNetworkAccessManager>
+#include <atomic>
+
+using namespace vorbel;
+using namespace vorbel::test;
+
+namespace {
+
+QStringList row(const QStringList& cells)
+{
+    QStringList lines{QStringLiteral("<TR>")};
+    for (const QString& cell : cells)
+        lines << (cell == QLatin1String("<empty>") ? QStringLiteral("<TD></TD>")
+                                                   : QStringLiteral("<TD>") + cell + QStringLiteral("</TD>"));
+    return lines << QStringLiteral("</TR>");
+}
+
+QStringList header()
+{
+    return row({QStringLiteral("序列"), QStringLiteral("用户"), QStringLiteral("收藏号"),
+                QStringLiteral("商品号"), QStringLiteral("商品名称"), QStringLiteral("小图"),
+                QStringLiteral("大图"), QStringLiteral("收藏时间"), QStringLiteral("收藏价格"),
+                QStringLiteral("更新价格"), QStringLiteral("链接"), QStringLiteral("商家")});
+}
+
+class FavouritesPageReaderTest : public StoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        openStandingQueries(*m_queries);
+        m_server.routes().Get(R"(/pic/(\w+)\.jpg)", [this](const httplib::Request&, httplib::Response& res) {
+            ++m_downloads;
+            res.set_content("jpegbytes", "image/jpeg");
+        });
+        m_server.start();
+        m_cache.ensureFolder();
+        readOrCreateSettings(*m_queries, m_state);
+        m_state.BeforeFirstSearch = false;
+        m_state.PageMode = AppState::Favourites;
+        m_reader =
+            std::make_unique<FavouritesPageReader>(*m_queries, m_state, m_cache, m_downloader, m_clock);
+        QObject::connect(m_reader.get(), &FavouritesPageReader::progress,
+                         [this](int p, const QString&) { m_progress << p; });
+        QObject::connect(m_reader.get(), &FavouritesPageReader::finished, [this](bool recognised, int count) {
+            m_recognised = recognised;
+            m_count = count;
+        });
+    }
+
+    QStringList favourite(const QString& ufid, const QString& cph) const
+    {
+        const QString picture = QString::fromStdString(m_server.url("/pic/" + cph.toStdString() + ".jpg"));
+        return row({ufid, QStringLiteral("U1"), QStringLiteral("9"), cph, QStringLiteral("手机") + ufid,
+                    picture, picture, QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("100"),
+                    QStringLiteral("90"), QStringLiteral("http://s.cn/?pid=mm_1&amp;x=1"),
+                    QStringLiteral("京东商城")});
+    }
+
+    void readPage(const QStringList& lines)
+    {
+        m_count = -1;
+        m_progress.clear();
+        m_reader->read(PageText::fromLines(lines));
+        ASSERT_TRUE(waitUntil([&] { return m_count >= 0; }));
+    }
+
+    LocalServer m_server;
+    std::atomic<int> m_downloads{0};
+    QNetworkAccessManager m_network;
+    Downloader m_downloader{m_network};
+    FixedClock m_clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0))};
+    AppState m_state;
+    PictureCache m_cache{m_dir.path() + QLatin1Char('/')};
+    std::unique_ptr<FavouritesPageReader> m_reader;
+    QList<int> m_progress;
+    bool m_recognised = false;
+    int m_count = -1;
+};
+
+TEST_F(FavouritesPageReaderTest, HeaderAndThreeRowsGiveThreeRowsWithTheDesignedProgress)
+{
+    readPage(header() + favourite(QStringLiteral("1"), QStringLiteral("A")) +
+             favourite(QStringLiteral("2"), QStringLiteral("B")) +
+             favourite(QStringLiteral("3"), QStringLiteral("C")));
+    EXPECT_TRUE(m_recognised);
+    EXPECT_EQ(m_count, 3);
+    EXPECT_EQ(m_progress, (QList<int>{35, 60, 85, 100}));
+    StandingQuery& favourites = m_queries->ADOQuery3;
+    EXPECT_EQ(favourites.valueAt(0, QStringLiteral("bz2")).toString(), QStringLiteral("删除收藏"));
+    EXPECT_EQ(favourites.valueAt(0, QStringLiteral("scrq")).toInt(), 46364);
+    EXPECT_EQ(favourites.valueAt(0, QStringLiteral("cplj")).toString(),
+              QStringLiteral("http://s.cn/?pid=mm_1&x=1"));
+    EXPECT_EQ(m_downloads.load(), 3);
+}
+
+TEST_F(FavouritesPageReaderTest, EmptyCellLeavesTheFieldEmptyAndSharedPicturesDownloadOnce)
+{
+    QStringList first = favourite(QStringLiteral("1"), QStringLiteral("S"));
+    first[9] = QStringLiteral("<TD></TD>"); // scjg
+    readPage(header() + first + favourite(QStringLiteral("2"), QStringLiteral("S")));
+    EXPECT_TRUE(m_queries->ADOQuery3.valueAt(0, QStringLiteral("scjg")).isNull());
+    EXPECT_EQ(m_downloads.load(), 1);
+    readPage(header() + favourite(QStringLiteral("3"), QStringLiteral("S")));
+    EXPECT_EQ(m_downloads.load(), 1); // already in the cache
+}
+
+TEST_F(FavouritesPageReaderTest, PriceDropsWithoutRowsReportZeroAndHeaderWithoutRowsStoresNothing)
+{
+    m_state.PageMode = AppState::PriceDrops;
+    readPage(header());
+    EXPECT_TRUE(m_recognised);
+    EXPECT_EQ(m_count, 0);
+    readPage({QStringLiteral("<BODY>"), QStringLiteral("序列")});
+    EXPECT_TRUE(m_recognised);
+    EXPECT_EQ(m_count, 0);
+}
+
+TEST_F(FavouritesPageReaderTest, UnknownPageIsNotRecognised)
+{
+    readPage(
+        {QStringLiteral("<HTML><BODY>"), QStringLiteral("404 Not Found"), QStringLiteral("</BODY></HTML>")});
+    EXPECT_FALSE(m_recognised);
+    EXPECT_EQ(m_count, 0);
+}
+
+} // namespace
