@@ -1,5 +1,6 @@
 #include "testing/WindowHarness.h"
 
+#include "app/BigPicturePanel.h"
 #include "app/HomeView.h"
 #include "app/ProgressPanel.h"
 #include "platform/PageLoader.h"
@@ -14,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void filterAndSortTheOpenResult();
     void collectAnOfferAndSeeItOnTheNextSearch();
     void blankKeywordSendsNothing();
+    void pictureClickShowsTheLargePictureAndTheCursorRules();
 
 private:
     static void waitForStartUp(Tfrmvorbel& window)
@@ -159,6 +162,35 @@ void SearchEndToEndTest::blankKeywordSendsNothing()
     QTest::qWait(300);
     QCOMPARE(harness.service().requestCount("/ListAll.aspx"), before);
     QVERIFY(window.progressPanel().isVisible());
+}
+
+void SearchEndToEndTest::pictureClickShowsTheLargePictureAndTheCursorRules()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    search(window, "lab44");
+    ResultGrid& grid = window.search()->grid();
+    window.state().GridMouseY = 200;
+    grid.DBGridEh1CellClick(grid.model().index(1, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(window.bigPanel().isVisible(), 10000);
+    QCOMPARE(window.bigPanel().y(), 145);
+    const QString cph = grid.model().text(1, QStringLiteral("cph"));
+    QVERIFY(QFileInfo::exists(*window.pictureCache().largePicturePath(cph)));
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+
+    // Over a product name the hand, and the large picture is hidden.
+    QTableView* view = window.resultsView().DBGridEh1;
+    const QRect name = view->visualRect(grid.model().index(0, 1));
+    grid.DBGridEh1MouseMove(name.center());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
+    QVERIFY(!window.bigPanel().isVisible());
+    // Over the picture column nothing changes.
+    grid.DBGridEh1MouseMove(view->visualRect(grid.model().index(0, 0)).center());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
+    // Over the shop column the default cursor.
+    grid.DBGridEh1MouseMove(view->visualRect(grid.model().index(0, 5)).center());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
 }
 
 QTEST_MAIN(SearchEndToEndTest)
