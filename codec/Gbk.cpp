@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <iconv.h>
 #include <memory>
+#include <stdexcept>
+#include <type_traits>
 
 namespace vorbel {
 
@@ -48,6 +50,15 @@ QByteArray convert(iconv_t converter, QByteArrayView input, QByteArrayView repla
     return output;
 }
 
+/// The GB18030 converters come with glibc; without its conversion modules no text can be stored at all.
+Iconv requireConverter(const char* to, const char* from)
+{
+    Iconv converter = openConverter(to, from);
+    if (!converter)
+        throw std::runtime_error("The GB18030 text conversion is not available");
+    return converter;
+}
+
 QString utf8ToString(const QByteArray& utf8)
 {
     return QString::fromUtf8(utf8);
@@ -57,19 +68,24 @@ QString utf8ToString(const QByteArray& utf8)
 
 QByteArray toGbk(QStringView text)
 {
-    const Iconv converter = openConverter("GB18030", "UTF-8");
-    return convert(converter.get(), text.toUtf8(), "?");
+    const Iconv converter = requireConverter("GB18030", "UTF-8");
+    // Qt hands over valid UTF-8 and GB18030 holds every character, so the replacement (U+FFFD) is a
+    // safeguard only.
+    return convert(converter.get(), text.toUtf8(), "\x84\x31\xA4\x37");
 }
 
 QString fromGbk(QByteArrayView bytes)
 {
-    const Iconv converter = openConverter("UTF-8", "GB18030");
+    const Iconv converter = requireConverter("UTF-8", "GB18030");
     return utf8ToString(convert(converter.get(), bytes, "\xEF\xBF\xBD"));
 }
 
 std::optional<QString> decodeCharset(QByteArrayView bytes, QByteArrayView charset)
 {
     QByteArray name = charset.toByteArray().trimmed().toLower();
+    // iconv reads "" as the locale's charset and "//" as conversion flags; neither names a charset.
+    if (name.isEmpty() || name.contains('/'))
+        return std::nullopt;
     if (name == "gbk" || name == "gb2312" || name == "x-gbk" || name == "cp936" || name == "gb_2312-80")
         name = "gb18030";
     if (name == "utf8")

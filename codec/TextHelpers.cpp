@@ -1,7 +1,11 @@
 #include "codec/TextHelpers.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <gumbo.h>
 #include <memory>
+#include <stdexcept>
 
 namespace vorbel {
 
@@ -10,8 +14,9 @@ namespace {
 const QString TaobaoShop = QStringLiteral("淘宝网");
 const QString GenuineMark = QStringLiteral("正品");
 
-/// Markup deeper than this is not handed to gumbo, whose tree code recurses per level.
-constexpr int MaxOpenTags = 2000;
+/// Markup nested deeper than this is not handed to gumbo: freeing its tree, and our own walk over it,
+/// recurse once per level. Page lines are cut at 4096 bytes, so real cells stay far below it.
+constexpr int MaxNesting = 2000;
 
 bool countsLikeOtherShops(const QString& shop, const QString& name)
 {
@@ -29,22 +34,49 @@ struct GumboDeleter
     void operator()(GumboOutput* output) const { gumbo_destroy_output(&kGumboDefaultOptions, output); }
 };
 
-/// A cheap upper bound of the element nesting: start tags minus end tags seen so far.
+bool isVoidElement(QByteArrayView name)
+{
+    static constexpr std::array<QByteArrayView, 16> voidNames{
+        "area",   "base", "br",   "col",   "embed",  "hr",    "img", "input",
+        "keygen", "link", "meta", "param", "source", "track", "wbr", "basefont"};
+    return std::find(voidNames.begin(), voidNames.end(), name) != voidNames.end();
+}
+
+/// An estimate of the element nesting: start tags of elements that can hold content, minus end tags.
+/// Implied end tags (a run of <li> or <p>) make it larger than the real depth; the parser's repairs of
+/// misnested markup may add a few levels, for which the limit leaves a wide margin below the depth that
+/// exhausts the stack.
 bool nestingWithinLimit(const QByteArray& markup)
 {
     int depth = 0;
     for (qsizetype i = 0; i + 1 < markup.size(); ++i) {
         if (markup[i] != '<')
             continue;
-        const char next = markup[i + 1];
-        if (next == '/')
+        if (markup[i + 1] == '/') {
             depth = std::max(0, depth - 1);
-        else if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'))
-            ++depth;
-        if (depth > MaxOpenTags)
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < markup.size() && std::isalnum(static_cast<unsigned char>(markup[end])))
+            ++end;
+        if (end == i + 1 || !std::isalpha(static_cast<unsigned char>(markup[i + 1])))
+            continue;
+        if (!isVoidElement(QByteArrayView(markup).sliced(i + 1, end - i - 1).toByteArray().toLower()) &&
+            ++depth > MaxNesting)
             return false;
     }
     return true;
+}
+
+/// Line breaks and the boundaries of block elements, which a browser shows as a break between words.
+bool separatesText(GumboTag tag)
+{
+    static constexpr std::array blockTags{GUMBO_TAG_BR, GUMBO_TAG_P,     GUMBO_TAG_DIV,       GUMBO_TAG_TR,
+                                          GUMBO_TAG_TD, GUMBO_TAG_TH,    GUMBO_TAG_LI,        GUMBO_TAG_UL,
+                                          GUMBO_TAG_OL, GUMBO_TAG_TABLE, GUMBO_TAG_H1,        GUMBO_TAG_H2,
+                                          GUMBO_TAG_H3, GUMBO_TAG_H4,    GUMBO_TAG_H5,        GUMBO_TAG_H6,
+                                          GUMBO_TAG_HR, GUMBO_TAG_PRE,   GUMBO_TAG_BLOCKQUOTE};
+    return std::find(blockTags.begin(), blockTags.end(), tag) != blockTags.end();
 }
 
 void collectText(const GumboNode* node, QByteArray& out)
@@ -59,11 +91,14 @@ void collectText(const GumboNode* node, QByteArray& out)
     const GumboTag tag = node->v.element.tag;
     if (tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_STYLE)
         return;
+    // A line break or block boundary shows as a blank on both sides, so "a<p>b</p>c" reads "a b c".
+    const bool separate = separatesText(tag);
+    if (separate)
+        out.append(' ');
     const GumboVector& children = node->v.element.children;
     for (unsigned i = 0; i < children.length; ++i)
         collectText(static_cast<const GumboNode*>(children.data[i]), out);
-    if (tag == GUMBO_TAG_BR || tag == GUMBO_TAG_P || tag == GUMBO_TAG_DIV || tag == GUMBO_TAG_TR ||
-        tag == GUMBO_TAG_LI || tag == GUMBO_TAG_TD)
+    if (separate)
         out.append(' ');
 }
 
@@ -135,7 +170,7 @@ QString HtmlToText(const QString& html)
         return {};
     const QByteArray markup = html.toUtf8();
     if (!nestingWithinLimit(markup))
-        return collapseWhiteSpace(html); // too deep to parse safely: the text as it stands
+        throw std::runtime_error("The markup is nested too deeply to be read as text");
     GumboOptions options = kGumboDefaultOptions;
     options.fragment_context = GUMBO_TAG_BODY;
     std::unique_ptr<GumboOutput, GumboDeleter> output(

@@ -23,7 +23,9 @@ QString GenuineBadge(int count, const QString& shop, const QString& name);
 QString RewriteShopLink(const QString& link, const LinkCodes& codes);
 
 /// The text a browser shows for a piece of markup parsed as a document body: tags dropped, character
-/// references decoded, runs of white space collapsed to one blank, ends trimmed.
+/// references decoded, line breaks and block boundaries shown as a blank, runs of ASCII white space collapsed
+/// to one blank (a no-break space stays), ends trimmed. Throws std::runtime_error, parsing nothing, for
+/// markup that may nest more than 2000 elements deep.
 QString HtmlToText(const QString& html);
 
 } // namespace vorbel

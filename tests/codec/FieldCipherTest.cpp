@@ -57,7 +57,7 @@ TEST(FieldCipher, RoundTripsGbkTextLongerThanTheKey)
     }
 }
 
-TEST(FieldCipher, SameTextEnciphersDifferentlyButDecipheresTheSame)
+TEST(FieldCipher, SameTextEnciphersDifferentlyButDeciphersTheSame)
 {
     const QByteArray first = encrypt("U12345", ProgramKey, 3);
     const QByteArray second = encrypt("U12345", ProgramKey, 77);
@@ -67,10 +67,13 @@ TEST(FieldCipher, SameTextEnciphersDifferentlyButDecipheresTheSame)
 
 TEST(FieldCipher, EmptyKeyIsTheDefaultKey)
 {
-    const QByteArray cipher = encrypt("hello", "", 42);
-    EXPECT_EQ(cipher, encrypt("hello", "Quiet Field", 42));
-    EXPECT_EQ(DecryptField(cipher, ""), QByteArray("hello"));
-    EXPECT_EQ(DecryptField(cipher, "Quiet Field"), QByteArray("hello"));
+    // Longer than the default key, so its every byte and the wrap-around take part.
+    const QByteArray plain = "hello, quiet world";
+    const QByteArray cipher = encrypt(plain, "", 42);
+    EXPECT_EQ(cipher, encrypt(plain, "Quiet Field", 42));
+    EXPECT_NE(cipher, encrypt(plain, "Quiet Fielx", 42));
+    EXPECT_EQ(DecryptField(cipher, ""), plain);
+    EXPECT_EQ(DecryptField(cipher, "Quiet Field"), plain);
 }
 
 TEST(FieldCipher, ZeroAndTwoFiftyFiveAreNotToldApart)
@@ -81,14 +84,21 @@ TEST(FieldCipher, ZeroAndTwoFiftyFiveAreNotToldApart)
     // ... except right after a seed of 255, where both come back as 0.
     EXPECT_EQ(DecryptField(encrypt("\xFF", "K", 255), "K"), QByteArray(1, '\0'));
     EXPECT_EQ(DecryptField(encrypt(QByteArrayView("\0", 1), "K", 255), "K"), QByteArray(1, '\0'));
+    // ... or right after an enciphered value of 255: seed 0 and 'K' (0x4B) enciphers 0xB4 as
+    // (0 + 0xB4) xor 0x4B = 0xFF, so the next byte follows a 255.
+    for (char next : {'\xFF', '\0'}) {
+        const QByteArray plain = QByteArray("\xB4") + next + "z";
+        const QByteArray cipher = encrypt(plain, "K", 0);
+        ASSERT_EQ(cipher.mid(2, 2), QByteArray("FF"));
+        EXPECT_EQ(DecryptField(cipher, "K"), QByteArray("\xB4") + '\0' + "z") << int(next);
+    }
 }
 
 TEST(FieldCipher, OddLengths)
 {
     EXPECT_EQ(DecryptField("0A", "K"), QByteArray());
-    // Three characters: the third is read as a one-digit number.
-    const QByteArray three = DecryptField("0A5", "K");
-    EXPECT_EQ(three.size(), 1);
+    // Three characters: the third is read as a one-digit number, 5 xor 'K' = 78, 78 - 10 = 'D'.
+    EXPECT_EQ(DecryptField("0A5", "K"), QByteArray("D"));
     // Five and seven: a last single digit after a full pair is ignored.
     const QByteArray cipher = encrypt("ab", "K", 9);
     EXPECT_EQ(DecryptField(cipher.left(4) + "7", "K"), QByteArray("a"));
@@ -98,6 +108,8 @@ TEST(FieldCipher, OddLengths)
 TEST(FieldCipher, LowerCaseDigitsAreAccepted)
 {
     EXPECT_EQ(DecryptField("5ada59", ProgramKey), QByteArray("10"));
+    EXPECT_EQ(DecryptField("f079", "K"), QByteArray("A"));
+    EXPECT_EQ(DecryptField("cDeF", "K"), DecryptField("CDEF", "K"));
 }
 
 TEST(FieldCipher, BadInputReportsTheConversionError)
@@ -106,6 +118,10 @@ TEST(FieldCipher, BadInputReportsTheConversionError)
     EXPECT_EQ(conversionMessage("A"), "'$' is not a valid integer value");
     EXPECT_EQ(conversionMessage("zz"), "'$zz' is not a valid integer value");
     EXPECT_EQ(conversionMessage("5AD!59"), "'$D!' is not a valid integer value");
+    // Signs and blanks are not hexadecimal digits, wherever they stand.
+    EXPECT_EQ(conversionMessage("5A 1"), "'$ 1' is not a valid integer value");
+    EXPECT_EQ(conversionMessage("+1DA"), "'$+1' is not a valid integer value");
+    EXPECT_EQ(conversionMessage("5ADA5-"), "'$5-' is not a valid integer value");
 }
 
 TEST(Settings, EncipherAndDecipherTrimmedText)

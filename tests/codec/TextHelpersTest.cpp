@@ -1,5 +1,4 @@
 #include "codec/TextHelpers.h"
-#include "codec/Gbk.h"
 
 #include <gtest/gtest.h>
 
@@ -89,42 +88,36 @@ TEST(HtmlToText, CollapsesWhiteSpaceAndTrims)
     EXPECT_EQ(HtmlToText(QStringLiteral("  one \n\t two   three ")), QStringLiteral("one two three"));
     EXPECT_EQ(HtmlToText(QStringLiteral("<p>one</p><p>two</p>")), QStringLiteral("one two"));
     EXPECT_EQ(HtmlToText(QStringLiteral("<script>ignored()</script>shown")), QStringLiteral("shown"));
+    EXPECT_EQ(HtmlToText(QStringLiteral("<!-- note -->kept")), QStringLiteral("kept"));
+    EXPECT_EQ(HtmlToText(QStringLiteral(" \n <br> ")), QString());
 }
 
-TEST(HtmlToText, DeepNestingDoesNotReachTheParser)
+TEST(HtmlToText, LineBreaksAndBlocksSeparateWords)
+{
+    EXPECT_EQ(HtmlToText(QStringLiteral("one<br>two")), QStringLiteral("one two"));
+    EXPECT_EQ(HtmlToText(QStringLiteral("a<p>b</p>c")), QStringLiteral("a b c"));
+    EXPECT_EQ(HtmlToText(QStringLiteral("<table><tr><td>1</td><td>2</td></tr></table>")),
+              QStringLiteral("1 2"));
+    // Inline elements join their text as a browser would.
+    EXPECT_EQ(HtmlToText(QStringLiteral("ab<b>cd</b>ef")), QStringLiteral("abcdef"));
+    // A no-break space is a character of its own, not white space to collapse.
+    EXPECT_EQ(HtmlToText(QStringLiteral("1&nbsp;&nbsp;2")), QStringLiteral("1\u00A0\u00A02"));
+}
+
+TEST(HtmlToText, RefusesMarkupTooDeepToParse)
 {
     QString deep;
     for (int i = 0; i < 100000; ++i)
-        deep += QStringLiteral("<b>");
+        deep += QStringLiteral("<div>");
     deep += QStringLiteral("x");
-    EXPECT_FALSE(HtmlToText(deep).isEmpty());
-}
+    EXPECT_THROW(HtmlToText(deep), std::runtime_error);
 
-TEST(Gbk, RoundTripsChineseAndCharactersOutsideGbk)
-{
-    const QString text = QStringLiteral("淘宝网 1号店 ￥99.50 😀 𠀀");
-    const QByteArray bytes = toGbk(text);
-    EXPECT_FALSE(bytes.contains('?'));
-    EXPECT_EQ(fromGbk(bytes), text);
-    EXPECT_EQ(toGbk(QStringLiteral("中")), QByteArray("\xD6\xD0"));
-}
-
-TEST(Gbk, TruncationNeverSplitsACharacter)
-{
-    const QString text = QStringLiteral("ab中文字");
-    EXPECT_EQ(truncateToGbkBytes(text, 100), text);
-    EXPECT_EQ(truncateToGbkBytes(text, 4), QStringLiteral("ab中"));
-    EXPECT_EQ(truncateToGbkBytes(text, 5), QStringLiteral("ab中"));
-    EXPECT_EQ(truncateToGbkBytes(QStringLiteral("x😀"), 4), QStringLiteral("x"));
-    QString longLine(3000, QChar(0x4E2D));
-    EXPECT_EQ(toGbk(truncateToGbkBytes(longLine, 4096)).size(), 4096);
-}
-
-TEST(Gbk, DecodesNamedCharsets)
-{
-    EXPECT_EQ(decodeCharset("\xD6\xD0", "GBK"), QStringLiteral("中"));
-    EXPECT_EQ(decodeCharset("\xD6\xD0", "gb2312"), QStringLiteral("中"));
-    EXPECT_EQ(decodeCharset("\xE4\xB8\xAD", "UTF-8"), QStringLiteral("中"));
-    EXPECT_EQ(decodeCharset("\xE9", "iso-8859-1"), QStringLiteral("é"));
-    EXPECT_FALSE(decodeCharset("x", "no-such-charset").has_value());
+    // Many elements that cannot nest, or that are closed again, are not deep.
+    QString breaks, closed;
+    for (int i = 0; i < 5000; ++i) {
+        breaks += QStringLiteral("x<br><img src=a>");
+        closed += QStringLiteral("<b>y</b>");
+    }
+    EXPECT_EQ(HtmlToText(breaks).count(QLatin1Char('x')), 5000);
+    EXPECT_EQ(HtmlToText(closed), QString(5000, QLatin1Char('y')));
 }
