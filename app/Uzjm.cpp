@@ -59,7 +59,15 @@ Tfrmvorbel::Tfrmvorbel(Services services, QWidget* parent)
     FormCreate();
 }
 
-Tfrmvorbel::~Tfrmvorbel() = default;
+Tfrmvorbel::~Tfrmvorbel()
+{
+    // The grids and the commands read the standing queries, which go before the child widgets do.
+    m_results->DBGridEh1->setModel(nullptr);
+    m_favourites->DBGridEh2->setModel(nullptr);
+    delete m_search;
+    delete m_favouriteCommands;
+    delete m_loaderForm.data();
+}
 
 void Tfrmvorbel::FormCreate()
 {

@@ -129,7 +129,8 @@ void FavouritesGrid::configureView()
     m_delegate = new FavouritesDelegate(m_view, *m_model, m_window.pictureCache(), m_thumbnails);
     m_view.setItemDelegate(m_delegate);
     applyGridLook(m_view, 87, DesignedWidths);
-    m_view.viewport()->installEventFilter(this);
+    m_viewport = m_view.viewport();
+    m_viewport->installEventFilter(this);
 }
 
 void FavouritesGrid::colourColumns()
@@ -141,7 +142,7 @@ void FavouritesGrid::colourColumns()
 
 bool FavouritesGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view.viewport() && event->type() == QEvent::MouseMove)
+    if (watched == m_viewport && event->type() == QEvent::MouseMove)
         DBGridEh2MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
     return QObject::eventFilter(watched, event);
 }

@@ -37,6 +37,7 @@ private:
     QTableView& m_view;
     Tfrmvorbel& m_window;
     ResultGridModel* m_model;
+    QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
     class FavouritesDelegate* m_delegate = nullptr;
     ThumbnailCache m_thumbnails;
     int m_lastY = 0;

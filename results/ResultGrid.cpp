@@ -57,7 +57,8 @@ void ResultGrid::configureView()
     applyGridLook(m_view, 80, DesignedWidths);
     m_view.horizontalHeader()->setSectionsClickable(true); // the price and popularity titles sort
     m_model->setHeaderData(3, Qt::Horizontal, QStringLiteral("列表可按价格排序"), Qt::ToolTipRole);
-    m_view.viewport()->installEventFilter(this);
+    m_viewport = m_view.viewport();
+    m_viewport->installEventFilter(this);
 }
 
 bool ResultGrid::isRegistered(const QString& cph)
@@ -74,7 +75,7 @@ bool ResultGrid::isRegistered(const QString& cph)
 
 bool ResultGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view.viewport() && event->type() == QEvent::MouseMove)
+    if (watched == m_viewport && event->type() == QEvent::MouseMove)
         DBGridEh1MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
     return QObject::eventFilter(watched, event);
 }

@@ -43,6 +43,7 @@ private:
     QTableView& m_view;
     Tfrmvorbel& m_window;
     ResultGridModel* m_model;
+    QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
     ThumbnailCache m_thumbnails;
     QSet<QString> m_registered;
     bool m_registerStale = true;
