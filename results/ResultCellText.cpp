@@ -28,6 +28,13 @@ std::optional<QString> priceText(const QString& jg)
     return QStringLiteral("￥") + jg + (jg.contains(QLatin1Char('.')) ? QString() : QStringLiteral(".00"));
 }
 
+std::optional<QString> favouriteText(const QString& check)
+{
+    if (check == QStringLiteral("点击收藏") || check == QStringLiteral("已收藏"))
+        return check;
+    return std::nullopt;
+}
+
 QColor favouriteColour(const QString& check, const QColor& textColour)
 {
     return check == QStringLiteral("点击收藏") ? QColor(0, 0, 255) : textColour;

@@ -19,6 +19,10 @@ std::optional<QString> countText(const QString& rc, const QString& shop);
 /// "￥" + price, with ".00" added to a whole price; nothing for an empty price.
 std::optional<QString> priceText(const QString& jg);
 
+/// The favourite cell's own text: "点击收藏" or "已收藏" as they stand; nothing (the default text stays)
+/// for any other value.
+std::optional<QString> favouriteText(const QString& check);
+
 /// The favourite link's colour: blue for "点击收藏", otherwise the cell's text colour.
 QColor favouriteColour(const QString& check, const QColor& textColour);
 

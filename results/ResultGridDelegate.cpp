@@ -57,8 +57,8 @@ void ResultGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
             drawOverlay(painter, cell, stripe, 10, *overlay, text);
     } else if (field == QLatin1String("check")) {
         const QString check = m_model.text(index.row(), QStringLiteral("check"));
-        if (check == QStringLiteral("点击收藏") || check == QStringLiteral("已收藏"))
-            drawOverlay(painter, cell, stripe, 5, check, resultcell::favouriteColour(check, text));
+        if (auto overlay = resultcell::favouriteText(check))
+            drawOverlay(painter, cell, stripe, 5, *overlay, resultcell::favouriteColour(check, text));
     }
 }
 

@@ -6,18 +6,24 @@ namespace vorbel {
 
 ResultGridModel::ResultGridModel(StandingQuery& query, QStringList fields, QStringList titles,
                                  QObject* parent)
-    : QAbstractTableModel(parent), m_query(query), m_fields(std::move(fields)), m_titles(std::move(titles))
+    : QAbstractTableModel(parent), m_query(query), m_fields(std::move(fields)), m_titles(std::move(titles)),
+      m_rows(query.recordCount())
 {
+    // The query signals after its snapshot has changed, while a model must report the old row count
+    // until its begin call has run; so the model keeps the count it has announced.
     connect(&query, &StandingQuery::reset, this, [this] {
         beginResetModel();
+        m_rows = m_query.recordCount();
         endResetModel();
     });
     connect(&query, &StandingQuery::rowAppended, this, [this](int row) {
         beginInsertRows({}, row, row);
+        m_rows = m_query.recordCount();
         endInsertRows();
     });
     connect(&query, &StandingQuery::rowRemoved, this, [this](int row) {
         beginRemoveRows({}, row, row);
+        m_rows = m_query.recordCount();
         endRemoveRows();
     });
     connect(&query, &StandingQuery::rowChanged, this,
@@ -26,7 +32,7 @@ ResultGridModel::ResultGridModel(StandingQuery& query, QStringList fields, QStri
 
 int ResultGridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_query.recordCount();
+    return parent.isValid() ? 0 : m_rows;
 }
 
 int ResultGridModel::columnCount(const QModelIndex& parent) const

@@ -29,6 +29,7 @@ private:
     StandingQuery& m_query;
     QStringList m_fields;
     QStringList m_titles;
+    int m_rows = 0;
 };
 
 } // namespace vorbel

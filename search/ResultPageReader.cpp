@@ -50,6 +50,9 @@ void ResultPageReader::cancel()
 
 void ResultPageReader::read(const PageText& page)
 {
+    // Pages of the favourites modes belong to no search; a search still fetching pictures goes on.
+    if (m_state.PageMode != AppState::Search)
+        return;
     cancel();
     m_reading = true;
     m_reported = 0;
@@ -59,18 +62,17 @@ void ResultPageReader::read(const PageText& page)
         if (page.line(i).contains(QLatin1String("<TD></TD>")))
             ++m_emptyCells;
     }
-    countKeyword();
-    m_registered.clear();
-    for (int row = 0; row < m_queries.qry1.recordCount(); ++row)
-        m_registered.insert(m_queries.qry1.valueAt(row, QStringLiteral("tpid")).toString());
     m_parsing = true;
     try {
+        countKeyword();
+        rememberRegistered();
         Transaction rows(m_db);
         for (int i = 0; m_emptyCells > 1 && i <= page.count(); ++i) {
             if (page.line(i).contains(QLatin1String("<TR>")))
                 readOffer(page, i);
         }
     } catch (const std::exception& error) {
+        // The rows posted before the error are committed as the transaction unwinds and stay.
         m_parsing = false;
         const int count = m_queries.ADOQuery2.recordCount();
         cancel();
@@ -79,6 +81,13 @@ void ResultPageReader::read(const PageText& page)
     }
     m_parsing = false;
     reportInOrder();
+}
+
+void ResultPageReader::rememberRegistered()
+{
+    m_registered.clear();
+    for (int row = 0; row < m_queries.qry1.recordCount(); ++row)
+        m_registered.insert(m_queries.qry1.valueAt(row, QStringLiteral("tpid")).toString());
 }
 
 void ResultPageReader::countKeyword()

@@ -25,7 +25,8 @@ public:
     ResultPageReader(Database& db, StandingQueries& queries, AppState& state, PictureCache& cache,
                      Downloader& downloader, Clock& clock, QObject* parent = nullptr);
 
-    /// Starts reading a page of the search mode; a read still pending is dropped first.
+    /// Starts reading a page of the search mode; a read still pending is dropped first. Outside the search
+    /// mode the page is ignored: nothing is stored and nothing is signalled.
     void read(const PageText& page);
     /// Drops what is pending: no more progress, no end.
     void cancel();
@@ -46,6 +47,7 @@ private:
     };
 
     void countKeyword();
+    void rememberRegistered();
     void readOffer(const PageText& page, int line);
     void registerPicture(const QString& cph, const QString& bh, const QString& xtp, int offer);
     void offerDone(int offer);

@@ -12,6 +12,7 @@
 #include "search/ResultFilter.h"
 #include "search/ResultPageReader.h"
 #include "search/SearchStart.h"
+#include "search/ShopBoxCascade.h"
 #include "store/StandingQueries.h"
 
 #include <QCheckBox>
@@ -50,20 +51,12 @@ SearchCommands::~SearchCommands() = default;
 void SearchCommands::connectBoxes()
 {
     const auto& boxes = m_window.resultsView().shopBoxes;
-    connect(boxes[0], &QCheckBox::toggled, this, [this, boxes](bool ticked) {
-        m_window.guarded([&] {
-            if (ticked) {
-                for (std::size_t i = 1; i < boxes.size(); ++i)
-                    boxes[i]->setChecked(true);
-            }
-            get_cxnr();
-        });
-    });
-    for (std::size_t i = 1; i < boxes.size(); ++i) {
-        connect(boxes[i], &QCheckBox::toggled, this, [this, boxes](bool ticked) {
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        // A box set by a handler signals its own change at once, so the handlers cascade as they nest.
+        connect(boxes[i], &QCheckBox::toggled, this, [this, boxes, i](bool ticked) {
             m_window.guarded([&] {
-                if (!ticked)
-                    boxes[0]->setChecked(false);
+                for (const auto& [other, state] : ShopBoxCascade::followUps(int(i), ticked))
+                    boxes[std::size_t(other)]->setChecked(state);
                 get_cxnr();
             });
         });

@@ -1,28 +1,8 @@
-#include "results/JpegThumbnails.h"
 #include "results/ResultCellText.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QImage>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vorbel;
-
-namespace {
-
-QByteArray jpegOf(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(10, 200, 30));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
-    return bytes;
-}
-
-} // namespace
 
 TEST(ResultCell, StripesFollowTheShownRowNumber)
 {
@@ -55,54 +35,14 @@ TEST(ResultCell, PricesGetTheCurrencySign)
 
 TEST(ResultCell, FavouriteLinkIsBlueEvenWhenSelected)
 {
+    EXPECT_EQ(resultcell::favouriteText(QStringLiteral("点击收藏")), QStringLiteral("点击收藏"));
+    EXPECT_EQ(resultcell::favouriteText(QStringLiteral("已收藏")), QStringLiteral("已收藏"));
+    EXPECT_FALSE(resultcell::favouriteText(QStringLiteral("收藏")).has_value());
+    EXPECT_FALSE(resultcell::favouriteText(QString()).has_value());
     EXPECT_EQ(resultcell::favouriteColour(QStringLiteral("点击收藏"), resultcell::textColour(true)),
               QColor(0, 0, 255));
     EXPECT_EQ(resultcell::favouriteColour(QStringLiteral("已收藏"), resultcell::textColour(true)),
               QColor(255, 0, 0));
     EXPECT_EQ(resultcell::favouriteColour(QStringLiteral("已收藏"), resultcell::textColour(false)),
               QColor(0, 0, 0));
-}
-
-TEST(JpegThumbnails, DecodesNearTheTargetWithDctScaling)
-{
-    const QImage small = decodeJpegNear(jpegOf(800, 800), QSize(82, 80));
-    ASSERT_FALSE(small.isNull());
-    EXPECT_EQ(small.size(), QSize(100, 100)); // 1/8 still covers the cell
-    EXPECT_EQ(decodeJpegNear(jpegOf(100, 100), QSize(82, 80)).size(), QSize(100, 100));
-    const QColor centre = small.pixelColor(50, 50);
-    EXPECT_GT(centre.green(), 150);
-}
-
-TEST(JpegThumbnails, BrokenFilesGiveNoPicture)
-{
-    const QByteArray good = jpegOf(64, 64);
-    EXPECT_TRUE(
-        decodeJpegNear(QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(500, 'Z'), QSize(80, 80)).isNull());
-    EXPECT_TRUE(decodeJpegNear(QByteArray("not a jpeg"), QSize(80, 80)).isNull());
-    EXPECT_TRUE(decodeJpegNear(QByteArray(), QSize(80, 80)).isNull());
-    // A truncated file still yields what libjpeg recovers or nothing, never a crash.
-    decodeJpegNear(good.left(good.size() / 2), QSize(80, 80));
-    // A frame header claiming 20000 × 20000 is refused before anything is allocated.
-    QByteArray huge = good;
-    const qsizetype frame = huge.indexOf("\xFF\xC0");
-    ASSERT_GT(frame, 0);
-    huge[frame + 5] = huge[frame + 7] = char(20000 >> 8);
-    huge[frame + 6] = huge[frame + 8] = char(20000 & 0xFF);
-    EXPECT_TRUE(decodeJpegNear(huge, QSize(80, 80)).isNull());
-}
-
-TEST(ThumbnailCache, KeepsDecodedPicturesAndSkipsMissingFiles)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("p.jpg"));
-    ThumbnailCache cache;
-    EXPECT_TRUE(cache.picture(path, QSize(82, 80)).isNull());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(jpegOf(200, 200));
-    file.close();
-    const QImage first = cache.picture(path, QSize(82, 80));
-    ASSERT_EQ(first.size(), QSize(82, 80));
-    QFile::remove(path);
-    EXPECT_EQ(cache.picture(path, QSize(82, 80)).size(), QSize(82, 80)); // from memory
 }

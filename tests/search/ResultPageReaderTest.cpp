@@ -266,3 +266,105 @@ TEST(SearchUrl, KeywordWithQuoteAndAmpersandTravelsWhole)
 }
 
 } // namespace
+
+namespace {
+
+class ResultPageReaderModeTest : public ResultPageReaderTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(ResultPageReaderModeTest, FavouritesModesStoreNothingAndSignalNothing)
+{
+    startSearch(QStringLiteral("k"), *m_queries, m_state);
+    m_progress.clear();
+    m_state.PageMode = GetParam();
+    OfferLines a;
+    a.xtp = picture("A");
+    m_reader->read(PageText::fromLines(page({a, OfferLines{}})));
+    settle(50);
+    EXPECT_TRUE(m_progress.isEmpty());
+    EXPECT_EQ(m_finished, -1);
+    EXPECT_EQ(m_queries->ADOQuery2.recordCount(), 0);
+    EXPECT_EQ(m_queries->ADOQuery1.recordCount(), 0); // not even the keyword counter
+    EXPECT_EQ(m_queries->qry1.recordCount(), 0);
+    EXPECT_EQ(m_downloads.load(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ResultPageReaderModeTest,
+                         ::testing::Values(int(AppState::Favourites), int(AppState::PriceDrops)));
+
+TEST_F(ResultPageReaderTest, ReadsTheBrowserSerialisationOfAMarkupPage)
+{
+    const QString markup = QStringLiteral(
+        "<html><head><title>r</title></head><body>\n<table>\n<tr>\n<td>7</td>\n<td>Q7</td>\n"
+        "<td>小米 &amp; 配件</td>\n<td>none</td>\n<td>none</td>\n<td>300</td>\n<td>1999.5</td>\n"
+        "<td>http://s.cn/i?id=1&amp;pid=mm_0_0</td>\n<td>天猫商城</td>\n<td>t</td>\n"
+        "<td></td>\n<td></td>\n<td>Yes</td>\n</tr>\n</table>\n</body></html>");
+    startSearch(QStringLiteral("小米"), *m_queries, m_state);
+    m_reader->read(PageText::fromMarkup(markup));
+    ASSERT_TRUE(waitUntil([&] { return m_finished >= 0; }));
+    ASSERT_EQ(m_finished, 1);
+    EXPECT_EQ(m_progress, (QList<int>{10, 60, 100})); // the empty promotion cell counts towards N
+    StandingQuery& results = m_queries->ADOQuery2;
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("bh")).toInt(), 7);
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("cpmc")).toString(), QStringLiteral("小米 &amp; 配件"));
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("jg")).toString(), QStringLiteral("1999.5"));
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("cplj")).toString(),
+              QStringLiteral("http://s.cn/i?id=1&pid=mm_9"));
+    EXPECT_TRUE(results.valueAt(0, QStringLiteral("hdxx")).isNull());
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("check")).toString(), QStringLiteral("已收藏"));
+}
+
+TEST_F(ResultPageReaderTest, BadCountCellStopsAtItsOfferAndKeywordCountsOnEveryPage)
+{
+    OfferLines first, bad;
+    bad.bh = QStringLiteral("2");
+    bad.rc = QStringLiteral("5x");
+    searchAndRead(QStringLiteral("k"), page({first, bad, OfferLines{}}));
+    EXPECT_EQ(m_failure, QStringLiteral("'5x' is not a valid integer value"));
+    EXPECT_EQ(m_finished, 1);
+    searchAndRead(QStringLiteral("k"), page({}));
+    searchAndRead(QStringLiteral("k"), page({}));
+    StandingQuery& words = m_queries->ADOQuery1;
+    ASSERT_EQ(words.recordCount(), 1);
+    EXPECT_EQ(words.valueAt(0, QStringLiteral("word")).toString(), QStringLiteral("k"));
+    EXPECT_EQ(words.valueAt(0, QStringLiteral("count")).toInt(), 2);
+}
+
+TEST_F(ResultPageReaderTest, OnlyWebPicturesUnderSafeNamesAreFetched)
+{
+    OfferLines local, escaping, nameless;
+    local.cph = QStringLiteral("L"), local.xtp = QStringLiteral("file:///etc/hostname");
+    escaping.bh = QStringLiteral("2"), escaping.cph = QStringLiteral("../outside");
+    escaping.xtp = picture("E");
+    nameless.bh = QStringLiteral("3"), nameless.cph.clear(), nameless.xtp = picture("N");
+    searchAndRead(QStringLiteral("k"), page({local, escaping, nameless}));
+    EXPECT_EQ(m_finished, 3);
+    EXPECT_EQ(m_downloads.load(), 0);
+    EXPECT_TRUE(QDir(m_cache.folder()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("outside.jpg"))));
+    EXPECT_EQ(m_queries->qry1.recordCount(), 3); // still registered, as a first search registers all
+}
+
+TEST_F(ResultPageReaderTest, CancelledReadReportsNothingMoreAndTheNextOneRuns)
+{
+    OfferLines a, b;
+    a.cph = QStringLiteral("A"), a.xtp = picture("A");
+    b.bh = QStringLiteral("2"), b.cph = QStringLiteral("B"), b.xtp = picture("B");
+    startSearch(QStringLiteral("k"), *m_queries, m_state);
+    m_progress.clear();
+    m_reader->read(PageText::fromLines(page({a, b})));
+    EXPECT_TRUE(m_reader->isReading());
+    m_reader->cancel();
+    ASSERT_TRUE(waitUntil([&] { return m_downloader.pending() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_progress, QList<int>{10}); // the pictures arrived, but their offers report nothing
+    EXPECT_EQ(m_finished, -1);
+    EXPECT_FALSE(m_reader->isReading());
+
+    searchAndRead(QStringLiteral("k"), page({a, b}));
+    EXPECT_EQ(m_progress, (QList<int>{10, 60, 110, 100}));
+    EXPECT_EQ(m_finished, 2);
+}
+
+} // namespace
