@@ -1,58 +1,118 @@
 #include "service/FavouriteStore.h"
 
+#include "service/RecordFile.h"
+
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 namespace vorbel::service {
 
 namespace {
 
-std::string clean(std::string text)
+const char* const Header = "vorbel-service favourites";
+const char* const Version = "1";
+const char* const LineEnd = "end";
+constexpr std::size_t FieldCount = 15;
+
+std::vector<std::string> fieldsOf(const Favourite& f)
 {
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-    return text;
+    const Offer& o = f.offer;
+    return {std::to_string(f.ufid),
+            f.user,
+            std::to_string(f.collectedCents),
+            f.collectedAt,
+            std::to_string(o.bh),
+            o.cph,
+            o.name,
+            o.shop,
+            o.promotion,
+            o.linkPath,
+            o.listedAt,
+            std::to_string(o.count),
+            std::to_string(o.priceCents),
+            o.wholePrice ? "1" : "0",
+            LineEnd};
 }
 
-std::vector<std::string> splitTabs(const std::string& line)
+std::optional<long long> number(const std::string& text)
 {
-    std::vector<std::string> fields;
-    std::string field;
-    std::istringstream in(line);
-    while (std::getline(in, field, '\t'))
-        fields.push_back(field);
-    return fields;
+    if (text.empty() || text.size() > 18 ||
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return std::stoll(text);
+}
+
+/// A favourite from its fields, or nothing for a line that is not one.
+std::optional<Favourite> favouriteOf(const std::vector<std::string>& f)
+{
+    if (f.size() != FieldCount || f[14] != LineEnd)
+        return std::nullopt;
+    const auto ufid = number(f[0]), cents = number(f[2]), bh = number(f[4]), count = number(f[11]),
+               price = number(f[12]);
+    if (!ufid || !cents || !bh || !count || !price || *ufid > 0x7FFFFFFF || *bh > 0x7FFFFFFF ||
+        *count > 0x7FFFFFFF)
+        return std::nullopt;
+    Favourite favourite{int(*ufid), f[1], {}, *cents, f[3]};
+    favourite.offer = Offer{int(*bh), f[5], f[6], f[7], f[8], f[9], f[10], int(*count), *price, f[13] == "1"};
+    return favourite;
 }
 
 } // namespace
 
-FavouriteStore::FavouriteStore(std::string folder)
-    : m_file(folder.empty() ? std::string() : folder + "/favourites.tsv")
-{
-    load();
-}
+FavouriteStore::FavouriteStore(std::string file) : m_file(std::move(file)) {}
 
-Favourite FavouriteStore::add(const std::string& user, const Offer& offer, std::int64_t priceCents,
-                              const std::string& when)
+bool FavouriteStore::load(std::string& error)
 {
-    std::lock_guard lock(m_mutex);
-    Favourite favourite{m_nextId++, user, offer, priceCents, when};
-    m_favourites.push_back(favourite);
-    save();
-    return favourite;
-}
-
-bool FavouriteStore::remove(const std::string& user, int ufid)
-{
-    std::lock_guard lock(m_mutex);
-    const auto before = m_favourites.size();
-    std::erase_if(m_favourites, [&](const Favourite& f) { return f.user == user && f.ufid == ufid; });
-    if (m_favourites.size() == before)
+    if (m_file.empty())
+        return true;
+    std::vector<std::string> lines;
+    if (!RecordFile::readLines(m_file, lines, error))
         return false;
-    save();
+    std::lock_guard lock(m_mutex);
+    m_favourites.clear();
+    m_nextId = 1;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<std::string> fields = RecordFile::split(lines[i]);
+        if (i == 0 && fields.size() == 3 && fields[0] == Header) {
+            m_nextId = std::max(1, std::atoi(fields[2].c_str()));
+            continue;
+        }
+        if (std::optional<Favourite> favourite = favouriteOf(fields)) {
+            m_nextId = std::max(m_nextId, favourite->ufid + 1);
+            m_favourites.push_back(std::move(*favourite));
+        }
+    }
     return true;
+}
+
+FavouriteStore::Outcome FavouriteStore::add(const std::string& user, const Offer& offer,
+                                            std::int64_t priceCents, const std::string& when)
+{
+    std::lock_guard lock(m_mutex);
+    if (std::any_of(m_favourites.begin(), m_favourites.end(),
+                    [&](const Favourite& f) { return f.user == user && f.offer.bh == offer.bh; }))
+        return Outcome::Unchanged;
+    m_favourites.push_back(Favourite{m_nextId++, user, offer, priceCents, when});
+    if (save())
+        return Outcome::Done;
+    m_favourites.pop_back();
+    --m_nextId;
+    return Outcome::NotSaved;
+}
+
+FavouriteStore::Outcome FavouriteStore::remove(const std::string& user, int ufid)
+{
+    std::lock_guard lock(m_mutex);
+    const auto found = std::find_if(m_favourites.begin(), m_favourites.end(),
+                                    [&](const Favourite& f) { return f.user == user && f.ufid == ufid; });
+    if (found == m_favourites.end())
+        return Outcome::Unchanged;
+    const Favourite removed = *found;
+    const auto position = m_favourites.erase(found);
+    if (save())
+        return Outcome::Done;
+    m_favourites.insert(position, removed);
+    return Outcome::NotSaved;
 }
 
 std::vector<Favourite> FavouriteStore::of(const std::string& user) const
@@ -64,60 +124,31 @@ std::vector<Favourite> FavouriteStore::of(const std::string& user) const
     return mine;
 }
 
-bool FavouriteStore::collected(const std::string& user, int bh) const
+std::set<int> FavouriteStore::collectedOffers(const std::string& user) const
 {
     std::lock_guard lock(m_mutex);
-    return std::any_of(m_favourites.begin(), m_favourites.end(),
-                       [&](const Favourite& f) { return f.user == user && f.offer.bh == bh; });
+    std::set<int> numbers;
+    for (const Favourite& f : m_favourites)
+        if (f.user == user)
+            numbers.insert(f.offer.bh);
+    return numbers;
 }
 
-void FavouriteStore::load()
+std::string FavouriteStore::lastError() const
 {
-    if (m_file.empty())
-        return;
-    std::ifstream in(m_file);
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto f = splitTabs(line);
-        if (f.size() < 15)
-            continue;
-        Favourite favourite;
-        favourite.ufid = std::atoi(f[0].c_str());
-        favourite.user = f[1];
-        favourite.collectedCents = std::atoll(f[2].c_str());
-        favourite.collectedAt = f[3];
-        Offer& o = favourite.offer;
-        o.bh = std::atoi(f[4].c_str());
-        o.cph = f[5];
-        o.name = f[6];
-        o.shop = f[7];
-        o.promotion = f[8];
-        o.link = f[9];
-        o.listedAt = f[10];
-        o.count = std::atoi(f[11].c_str());
-        o.priceCents = std::atoll(f[12].c_str());
-        o.wholePrice = f[13] == "1";
-        m_nextId = std::max(m_nextId, favourite.ufid + 1);
-        m_favourites.push_back(std::move(favourite));
-    }
+    std::lock_guard lock(m_mutex);
+    return m_lastError;
 }
 
-void FavouriteStore::save() const
+bool FavouriteStore::save()
 {
     if (m_file.empty())
-        return;
-    const std::string temporary = m_file + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        for (const Favourite& f : m_favourites) {
-            const Offer& o = f.offer;
-            out << f.ufid << '\t' << clean(f.user) << '\t' << f.collectedCents << '\t' << clean(f.collectedAt)
-                << '\t' << o.bh << '\t' << clean(o.cph) << '\t' << clean(o.name) << '\t' << clean(o.shop)
-                << '\t' << clean(o.promotion) << '\t' << clean(o.link) << '\t' << clean(o.listedAt) << '\t'
-                << o.count << '\t' << o.priceCents << '\t' << (o.wholePrice ? "1" : "0") << "\tend\n";
-        }
-    }
-    std::rename(temporary.c_str(), m_file.c_str());
+        return true;
+    // The next id is kept too, so that the id of a deleted favourite is never given out again.
+    std::string content = RecordFile::join({Header, Version, std::to_string(m_nextId)}) + "\n";
+    for (const Favourite& f : m_favourites)
+        content += RecordFile::join(fieldsOf(f)) + "\n";
+    return RecordFile::replace(m_file, content, m_lastError);
 }
 
 } // namespace vorbel::service

@@ -1,15 +1,22 @@
 #include "service/Pages.h"
 
+#include "service/HotProducts.h"
+
+#include <cstdio>
+
 namespace vorbel::service {
 
 namespace {
 
 std::string head(const std::string& title, const PageOptions& options)
 {
-    return "<html>\n<head><meta charset=\"" + options.charset + "\"><title>" + escapeMarkup(title) +
-           "</title></head>\n";
+    return "<html>\n<head><meta charset=\"" + escapeMarkup(options.charset) + "\"><title>" +
+           escapeMarkup(title) + "</title></head>\n";
 }
 
+const char* const Tail = "</body>\n</html>\n";
+
+/// One cell on a line of its own, with no attributes: the client reads cells by line.
 void cell(std::string& out, const std::string& value)
 {
     out += "<td>";
@@ -19,7 +26,62 @@ void cell(std::string& out, const std::string& value)
 
 std::string pictureUrl(const PageOptions& options, const std::string& cph, bool large)
 {
-    return options.pictureBase + "/pic/" + cph + (large ? "_dtp.jpg" : ".jpg");
+    return options.base + "/pic/" + cph + (large ? "_dtp.jpg" : ".jpg");
+}
+
+std::string percentEncoded(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+            c == '_' || c == '.') {
+            out += char(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+void offerRow(std::string& out, const Offer& offer, const std::string& bhText, std::int64_t cents,
+              bool collected, const PageOptions& options)
+{
+    out += "<tr>\n";
+    cell(out, bhText);
+    cell(out, offer.cph);
+    cell(out, offer.name);
+    cell(out, pictureUrl(options, offer.cph, false));
+    cell(out, pictureUrl(options, offer.cph, true));
+    cell(out, std::to_string(offer.count));
+    cell(out, formatPrice(cents, offer.wholePrice));
+    cell(out, options.base + offer.linkPath);
+    cell(out, offer.shop);
+    cell(out, offer.listedAt);
+    cell(out, offer.promotion);
+    out += "<td></td>\n";
+    cell(out, collected ? "Yes" : "No");
+    out += "</tr>\n";
+}
+
+void favouriteRow(std::string& out, const Favourite& f, std::int64_t nowSeconds, const PageOptions& options)
+{
+    const Offer& o = f.offer;
+    out += "<tr>\n";
+    cell(out, std::to_string(f.ufid));
+    cell(out, f.user);
+    cell(out, std::to_string(o.bh));
+    cell(out, o.cph);
+    cell(out, o.name);
+    cell(out, pictureUrl(options, o.cph, false));
+    cell(out, pictureUrl(options, o.cph, true));
+    cell(out, f.collectedAt);
+    cell(out, formatPrice(f.collectedCents, o.wholePrice));
+    cell(out, formatPrice(currentPriceCents(o, nowSeconds), o.wholePrice));
+    cell(out, options.base + o.linkPath);
+    // The row ends on its last cell's line, so that every row takes exactly thirteen lines.
+    out += "<td>" + escapeMarkup(o.shop) + "</td></tr>\n";
 }
 
 } // namespace
@@ -29,105 +91,97 @@ std::string escapeMarkup(const std::string& text)
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        if (c == '&')
+        switch (c) {
+        case '&':
             out += "&amp;";
-        else if (c == '<')
+            break;
+        case '<':
             out += "&lt;";
-        else if (c == '>')
+            break;
+        case '>':
             out += "&gt;";
-        else
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
             out += c;
+        }
     }
     return out;
 }
 
 std::string homePage(const PageOptions& options)
 {
-    return head("Vorbel 网购比价搜索", options) +
-           "<body>\n<h1>Vorbel "
-           "网购比价搜索服务</"
-           "h1>\n<p>淘宝网、天猫商城、京东商城、亚马逊、当当网、苏宁易购、1号店的商品比价。</p>\n"
-           "</body>\n</html>\n";
+    std::string out = head("Vorbel 网购比价搜索", options) + "<body>\n<h1>Vorbel 网购比价搜索服务</h1>\n";
+    out += "<p>淘宝网、天猫商城、京东商城、亚马逊、当当网、苏宁易购、1号店的商品比价。</"
+           "p>\n<p>热门搜索关键字：</p>\n<ul>\n";
+    for (const std::string& keyword : hotKeywords())
+        out += "<li><a href=\"/ListAll.aspx?word=" + percentEncoded(keyword) + "&amp;u=&amp;p=\">" +
+               escapeMarkup(keyword) + "</a></li>\n";
+    return out + "</ul>\n" + Tail;
 }
 
 std::string identityPage(const std::string& identity, const PageOptions& options)
 {
-    // The identity stands alone after the body's start tag, on that tag's line.
-    return head("RandomUser", options) + "<body>" + identity + "\n</body>\n</html>\n";
+    // The identity must end its line: the client takes the whole rest of the "<BODY>" line.
+    return head("RandomUser", options) + "<body>" + escapeMarkup(identity) + "\n" + Tail;
 }
 
 std::string versionPage(const PageOptions& options)
 {
-    return head("Vorbel", options) +
-           "<body>\n<p>Vorbel 版本通知</p>\nAAA=mm_31415926_2718_1618BBB=88024CCC=\n</body>\n</html>\n";
+    return head("Vorbel", options) + "<body>\n<p>Vorbel 版本通知：当前已是最新版本。</p>\n" +
+           "AAA=mm_31415926_2718_1618BBB=88024CCC=\n" + Tail;
 }
 
-std::string resultPage(const std::string& keyword, const std::vector<Offer>& offers,
-                       const std::vector<bool>& collected, const PageOptions& options)
+std::string resultPage(const std::string& keyword, const std::vector<Offer>& offers, std::int64_t nowSeconds,
+                       const std::set<int>& collected, const PageOptions& options)
 {
-    std::string out = head(keyword + " - 比价结果", options);
-    out.reserve(out.size() + offers.size() * 700);
-    out += "<body>\n";
-    if (options.noTable) {
-        out += "<p>服务暂时不可用</p>\n</body>\n</html>\n";
-        return out;
-    }
+    std::string out = head(keyword + " - 比价结果", options) + "<body>\n";
+    if (options.noTable)
+        return out + "<p>比价服务正在维护，请稍后再试。</p>\n" + Tail;
+    out.reserve(out.size() + offers.size() * 640 + 64);
     out += "<table>\n";
-    for (size_t i = 0; i < offers.size(); ++i) {
+    for (std::size_t i = 0; i < offers.size(); ++i) {
         const Offer& offer = offers[i];
-        out += "<tr>\n";
         const bool broken = options.badNumber && i == offers.size() / 2;
-        cell(out, broken ? std::to_string(offer.bh) + "a" : std::to_string(offer.bh));
-        cell(out, offer.cph);
-        cell(out, offer.name);
-        cell(out, pictureUrl(options, offer.cph, false));
-        cell(out, pictureUrl(options, offer.cph, true));
-        cell(out, std::to_string(offer.count));
-        cell(out, formatPrice(offer.priceCents, offer.wholePrice));
-        cell(out, offer.link);
-        cell(out, offer.shop);
-        cell(out, offer.listedAt);
-        cell(out, offer.promotion);
-        out += "<td></td>\n";
-        cell(out, collected[i] ? "Yes" : "No");
-        out += "</tr>\n";
+        offerRow(out, offer, std::to_string(offer.bh) + (broken ? "a" : ""),
+                 currentPriceCents(offer, nowSeconds), collected.count(offer.bh) > 0, options);
     }
-    out += "</table>\n</body>\n</html>\n";
-    return out;
+    return out + "</table>\n" + Tail;
 }
 
 std::string favouritesPage(const std::vector<Favourite>& favourites, std::int64_t nowSeconds,
                            const PageOptions& options)
 {
     std::string out = head("我的收藏", options) + "<body>\n<table>\n<tr>\n";
-    for (const char* title : {"序列", "用户", "收藏号", "商品号", "商品名称", "小图", "大图", "收藏时间",
-                              "收藏价格", "更新价格", "链接", "商家"})
+    for (const char* title : {"序列", "用户", "商品编号", "商品号", "商品名称", "小图", "大图", "收藏时间",
+                              "收藏价格", "当前价格", "链接", "商家"})
         cell(out, title);
-    out += "</tr>\n";
-    for (const Favourite& f : favourites) {
-        const Offer& o = f.offer;
-        out += "<tr>\n";
-        cell(out, std::to_string(f.ufid));
-        cell(out, f.user);
-        cell(out, std::to_string(o.bh));
-        cell(out, o.cph);
-        cell(out, o.name);
-        cell(out, pictureUrl(options, o.cph, false));
-        cell(out, pictureUrl(options, o.cph, true));
-        cell(out, f.collectedAt);
-        cell(out, formatPrice(f.collectedCents, o.wholePrice));
-        cell(out, formatPrice(currentPriceCents(o, nowSeconds), o.wholePrice));
-        cell(out, o.link);
-        cell(out, o.shop);
-        out += "</tr>\n";
-    }
-    out += "</table>\n</body>\n</html>\n";
-    return out;
+    out.insert(out.size() - 1, "</tr>");
+    for (const Favourite& f : favourites)
+        favouriteRow(out, f, nowSeconds, options);
+    return out + "</table>\n" + Tail;
+}
+
+std::string shopPage(const Offer& offer, std::int64_t priceCents, const std::string& pid,
+                     const std::string& unionId, const PageOptions& options)
+{
+    std::string out = head(offer.name + " - " + offer.shop, options) + "<body>\n";
+    out += "<h1>" + escapeMarkup(offer.shop) + "</h1>\n<h2>" + escapeMarkup(offer.name) + "</h2>\n";
+    out += "<img src=\"" + escapeMarkup(pictureUrl(options, offer.cph, true)) + "\" alt=\"\">\n";
+    out += "<p>价格：￥" + formatPrice(priceCents, offer.wholePrice) + "</p>\n";
+    out += "<p>" + escapeMarkup(offer.promotion) + "</p>\n";
+    if (!pid.empty())
+        out += "<p>推广编号 pid：" + escapeMarkup(pid) + "</p>\n";
+    if (!unionId.empty())
+        out += "<p>联盟编号 unionId：" + escapeMarkup(unionId) + "</p>\n";
+    return out + Tail;
 }
 
 std::string shortPage(const std::string& text, const PageOptions& options)
 {
-    return head("Vorbel", options) + "<body>\n<p>" + escapeMarkup(text) + "</p>\n</body>\n</html>\n";
+    return head("Vorbel", options) + "<body>\n<p>" + escapeMarkup(text) + "</p>\n" + Tail;
 }
 
 } // namespace vorbel::service

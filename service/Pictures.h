@@ -4,11 +4,15 @@
 
 namespace vorbel::service {
 
-/// A real baseline JPEG of a product: a soft gradient in the product's colours with a simple emblem,
-/// different for every product id and the same on every call.
+/// A real baseline JPEG of a product, size × size pixels: a soft gradient in the product's colours with
+/// an emblem of its own, different for every product id and the same on every call.
 std::string productJpeg(const std::string& cph, int size);
 
-/// A JPEG of the given dimensions filled with one colour (for the huge-picture fault).
-std::string plainJpeg(int width, int height);
+/// A small, well-formed JPEG whose frame header claims width × height pixels (a decoder that believes it
+/// would allocate far too much memory).
+std::string jpegClaimingSize(int width, int height);
+
+/// Garbage behind a JPEG start-of-image marker: no decoder can make a picture of it.
+std::string corruptJpeg(const std::string& cph);
 
 } // namespace vorbel::service

@@ -1,74 +1,27 @@
 #include "service/ReferenceService.h"
 
 #include "service/FavouriteStore.h"
+#include "service/OfferNumbers.h"
 #include "service/Pages.h"
-#include "service/Pictures.h"
+#include "service/TextEncoding.h"
 
-#include <chrono>
-#include <ctime>
+#include <algorithm>
+#include <filesystem>
 #include <httplib.h>
-#include <iconv.h>
-#include <random>
+#include <sys/socket.h>
 
 namespace vorbel::service {
 
 namespace {
 
-constexpr int MaxPageSize = 10000;
-constexpr int SmallPicture = 100;
-constexpr int LargePicture = 350;
-
-std::string toGbk(const std::string& utf8)
-{
-    iconv_t converter = iconv_open("GB18030", "UTF-8");
-    std::string out(utf8.size() * 2 + 16, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* target = out.data();
-    size_t outLeft = out.size();
-    iconv(converter, &in, &inLeft, &target, &outLeft);
-    iconv_close(converter);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-std::string newIdentity()
-{
-    static std::mt19937_64 random{std::random_device{}()};
-    static std::mutex mutex;
-    std::lock_guard lock(mutex);
-    char text[24];
-    std::snprintf(text, sizeof text, "U%012llx",
-                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-    return text;
-}
-
-std::string timeText(std::int64_t seconds)
-{
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    localtime_r(&time, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
-    return text;
-}
-
-/// A small JPEG whose frame header claims 20000 × 20000 pixels, padded past 20 MiB.
-std::string hugeJpeg()
-{
-    std::string bytes = plainJpeg(16, 16);
-    const size_t frame = bytes.find("\xFF\xC0");
-    if (frame != std::string::npos && frame + 9 < bytes.size()) {
-        bytes[frame + 5] = bytes[frame + 7] = char(20000 >> 8);
-        bytes[frame + 6] = bytes[frame + 8] = char(20000 & 0xFF);
-    }
-    bytes.append(std::string(20 * 1024 * 1024, '\0'));
-    return bytes;
-}
+// Idle keep-alive connections hold a server thread each; a short timeout and a roomy pool keep a client
+// with several parallel connections from waiting on another's idle one.
+constexpr std::size_t ServerThreads = 24;
+constexpr time_t KeepAliveSeconds = 2;
 
 } // namespace
 
-bool parseFault(const std::string& name, Fault& fault)
+std::optional<Fault> parseFault(const std::string& name)
 {
     static const std::map<std::string, Fault> names{{"http500", Fault::Http500},
                                                     {"half-body", Fault::HalfBody},
@@ -80,17 +33,20 @@ bool parseFault(const std::string& name, Fault& fault)
                                                     {"no-table", Fault::NoTable}};
     const auto found = names.find(name);
     if (found == names.end())
-        return false;
-    fault = found->second;
-    return true;
+        return std::nullopt;
+    return found->second;
 }
 
 ReferenceService::ReferenceService(ServiceOptions options)
-    : m_options(std::move(options)), m_server(std::make_unique<httplib::Server>()),
-      m_favourites(std::make_unique<FavouriteStore>(m_options.dataDir))
+    : m_options(std::move(options)), m_random(std::random_device{}())
 {
-    m_options.pageSize = std::min(m_options.pageSize, MaxPageSize);
-    route();
+    m_options.pageSize = std::clamp(m_options.pageSize, 0, MaxPageSize);
+    const std::filesystem::path folder(m_options.dataDir);
+    const bool kept = !m_options.dataDir.empty();
+    m_favourites =
+        std::make_unique<FavouriteStore>(kept ? (folder / "favourites.txt").string() : std::string());
+    m_numbers =
+        std::make_unique<OfferNumbers>(kept ? (folder / "offer-numbers.txt").string() : std::string());
 }
 
 ReferenceService::~ReferenceService()
@@ -98,48 +54,112 @@ ReferenceService::~ReferenceService()
     stop();
 }
 
+bool ReferenceService::openData()
+{
+    if (m_dataOpen)
+        return true;
+    if (!m_options.dataDir.empty()) {
+        std::error_code failure;
+        std::filesystem::create_directories(m_options.dataDir, failure);
+        if (failure) {
+            m_error = "cannot create " + m_options.dataDir + ": " + failure.message();
+            return false;
+        }
+    }
+    m_dataOpen = m_favourites->load(m_error) && m_numbers->load(m_error);
+    return m_dataOpen;
+}
+
 bool ReferenceService::start()
 {
-    if (m_options.port == 0) {
-        m_port = m_server->bind_to_any_port(m_options.host.c_str());
-        if (m_port <= 0)
-            return false;
-    } else if (m_server->bind_to_port(m_options.host.c_str(), m_options.port)) {
-        m_port = m_options.port;
-    } else {
+    if (running())
+        return true;
+    m_error.clear();
+    if (!openData())
+        return false;
+    m_server = std::make_unique<httplib::Server>();
+    // httplib owns and deletes the queue it is handed.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(ServerThreads); };
+    m_server->set_keep_alive_timeout(KeepAliveSeconds);
+    // httplib's default SO_REUSEPORT would let a second service share the port and split the clients
+    // between two sets of favourites; SO_REUSEADDR alone still allows a quick restart.
+    m_server->set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    route();
+    const int bound = m_options.port == 0
+                          ? m_server->bind_to_any_port(m_options.host)
+                          : (m_server->bind_to_port(m_options.host, m_options.port) ? m_options.port : -1);
+    if (bound <= 0) {
+        m_error = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port);
+        m_server.reset();
         return false;
     }
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    while (!m_server->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_port = bound;
+    {
+        std::lock_guard lock(m_waitMutex);
+        m_stopping = false;
+    }
+    m_listenEnded = false;
+    m_thread = std::thread([this] {
+        m_server->listen_after_bind();
+        m_listenEnded = true;
+    });
+    // stop() only reaches a server that has begun to listen.
+    while (!m_server->is_running() && !m_listenEnded)
+        std::this_thread::yield();
+    if (m_listenEnded && !m_server->is_running()) {
+        m_thread.join();
+        m_server.reset();
+        m_error = "cannot serve on " + m_options.host + ":" + std::to_string(m_port);
+        return false;
+    }
     return true;
 }
 
 void ReferenceService::stop()
 {
-    if (m_thread.joinable()) {
-        m_server->stop();
-        m_thread.join();
+    if (!running())
+        return;
+    {
+        std::lock_guard lock(m_waitMutex);
+        m_stopping = true;
     }
+    m_wake.notify_all();
+    m_server->stop();
+    m_thread.join();
+    m_server.reset();
 }
 
-void ReferenceService::wait()
+std::string ReferenceService::hostForUrl() const
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    std::string host = m_options.host;
+    if (host == "0.0.0.0" || host.empty())
+        host = "127.0.0.1";
+    else if (host == "::")
+        host = "::1";
+    if (host.find(':') != std::string::npos)
+        host = "[" + host + "]";
+    return host;
 }
 
 std::string ReferenceService::baseUrl() const
 {
-    return "http://" + m_options.host + ":" + std::to_string(m_port);
+    return "http://" + hostForUrl() + ":" + std::to_string(m_port);
 }
 
-int ReferenceService::requestCount(const std::string& pathPrefix) const
+int ReferenceService::requestCount(const std::string& path) const
 {
     std::lock_guard lock(m_mutex);
     int count = 0;
-    for (const auto& [path, served] : m_requests)
-        count += path.rfind(pathPrefix, 0) == 0 ? served : 0;
+    for (auto it = m_requests.lower_bound(path); it != m_requests.end(); ++it) {
+        const std::string& seen = it->first;
+        if (seen.compare(0, path.size(), path) != 0)
+            break;
+        if (seen.size() == path.size() || seen[path.size()] == '/')
+            count += it->second;
+    }
     return count;
 }
 
@@ -152,175 +172,120 @@ std::int64_t ReferenceService::now() const
         .count();
 }
 
-std::string ReferenceService::pictureBase(const httplib::Request& request) const
+bool ReferenceService::pause(int milliseconds)
 {
-    const std::string host = request.get_header_value("Host");
-    return "http://" + (host.empty() ? m_options.host + ":" + std::to_string(m_port) : host);
+    if (milliseconds <= 0)
+        return true;
+    if (m_options.pause) {
+        m_options.pause(std::chrono::milliseconds(milliseconds));
+        std::lock_guard lock(m_waitMutex);
+        return !m_stopping;
+    }
+    std::unique_lock lock(m_waitMutex);
+    ++m_waiting;
+    const bool stopped =
+        m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_stopping; });
+    --m_waiting;
+    return !stopped;
 }
 
-void ReferenceService::sendPage(httplib::Response& response, const std::string& utf8Markup)
+PageOptions ReferenceService::pageOptions(const httplib::Request& request) const
 {
-    std::string body = m_options.utf8 ? utf8Markup : toGbk(utf8Markup);
-    const std::string type = m_options.utf8 ? "text/html; charset=utf-8" : "text/html; charset=gbk";
-    if (has(Fault::HalfBody)) {
-        auto shared = std::make_shared<std::string>(std::move(body));
-        response.set_content_provider(shared->size(), type,
-                                      [shared](size_t offset, size_t, httplib::DataSink& sink) {
-                                          if (offset > 0)
-                                              return false; // the connection is dropped half way
-                                          sink.write(shared->data(), shared->size() / 2);
-                                          return true;
-                                      });
-    } else if (has(Fault::Drip)) {
-        auto shared = std::make_shared<std::string>(std::move(body));
-        response.set_content_provider(
-            shared->size(), type, [shared](size_t offset, size_t, httplib::DataSink& sink) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                sink.write(shared->data() + offset, std::min<size_t>(64, shared->size() - offset));
-                return true;
-            });
-    } else {
-        response.set_content(std::move(body), type);
-    }
+    // Pages point at the address the client used, so they work behind any name or forwarded port; a Host
+    // header that could break the markup is not trusted.
+    std::string host = request.get_header_value("Host");
+    const bool safe =
+        !host.empty() && host.size() <= 255 && std::all_of(host.begin(), host.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':' ||
+                   c == '[' || c == ']';
+        });
+    if (!safe)
+        host = hostForUrl() + ":" + std::to_string(m_port);
+    return PageOptions{"http://" + host, m_options.utf8 ? "utf-8" : "gbk", has(Fault::BadNumber),
+                       has(Fault::NoTable)};
 }
 
 void ReferenceService::route()
 {
-    m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_requests[request.path];
+    m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response& response) {
+        if (!pause(m_options.latencyMs)) {
+            response.status = 503;
+            return httplib::Server::HandlerResponse::Handled;
         }
-        if (m_options.latencyMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(m_options.latencyMs));
         if (has(Fault::Http500)) {
             response.status = 500;
-            response.set_content("<html><body>500 Internal Server Error</body></html>", "text/html");
+            response.set_content("<html><body>500 Internal Server Error</body></html>\n", "text/html");
             return httplib::Server::HandlerResponse::Handled;
         }
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    const auto page = [this](const httplib::Request& request) {
-        return PageOptions{pictureBase(request), m_options.utf8 ? "utf-8" : "gbk", has(Fault::BadNumber),
-                           has(Fault::NoTable)};
+    // Counted once the answer is ready, so a test that sees the count also sees the request's effect.
+    m_server->set_post_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+        std::lock_guard lock(m_mutex);
+        ++m_requests[request.path];
+    });
+    routePages();
+    routePictures();
+}
+
+void ReferenceService::sendPage(httplib::Response& response, const std::string& utf8Markup, int status)
+{
+    response.status = status;
+    if (m_options.utf8)
+        sendBody(response, validUtf8(utf8Markup), "text/html; charset=utf-8");
+    else
+        sendBody(response, toGb18030(utf8Markup), "text/html; charset=gbk");
+}
+
+void ReferenceService::sendBody(httplib::Response& response, std::string body, const std::string& type)
+{
+    if (has(Fault::HalfBody))
+        sendHalf(response, std::move(body), type);
+    else if (has(Fault::Drip))
+        sendDripping(response, std::move(body), type);
+    else
+        response.set_content(std::move(body), type);
+}
+
+void ReferenceService::sendHalf(httplib::Response& response, std::string body, const std::string& type)
+{
+    struct Cut
+    {
+        std::string body;
+        bool sent = false;
     };
-    m_server->Get("/", [this, page](const httplib::Request& q, httplib::Response& r) {
-        sendPage(r, homePage(page(q)));
-    });
-    m_server->Get("/RandomUser.aspx", [this, page](const httplib::Request& q, httplib::Response& r) {
-        sendPage(r, identityPage(newIdentity(), page(q)));
-    });
-    m_server->Get(R"(/Ver/Ver(\w+)\.html)", [this, page](const httplib::Request& q, httplib::Response& r) {
-        sendPage(r, versionPage(page(q)));
-    });
-    m_server->Get("/ListAll.aspx",
-                  [this](const httplib::Request& q, httplib::Response& r) { serveResultPage(q, r); });
-    m_server->Get("/ListAllMyFav.aspx",
-                  [this](const httplib::Request& q, httplib::Response& r) { serveFavourites(q, r); });
-    m_server->Get("/OpFav.aspx",
-                  [this](const httplib::Request& q, httplib::Response& r) { serveOpFav(q, r); });
-    m_server->Get(R"(/pic/([A-Za-z0-9_]+)\.jpg)",
-                  [this](const httplib::Request& q, httplib::Response& r) { servePicture(q, r); });
-    m_server->Get("/moved-picture", [](const httplib::Request&, httplib::Response& r) {
-        r.set_content("not a picture", "text/plain");
-    });
+    auto cut = std::make_shared<Cut>(Cut{std::move(body)});
+    response.set_content_provider(cut->body.size(), type,
+                                  [cut](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                      if (cut->sent || cut->body.size() < 2)
+                                          return false; // httplib drops the connection here
+                                      cut->sent = true;
+                                      return sink.write(cut->body.data(), cut->body.size() / 2);
+                                  });
 }
 
-void ReferenceService::serveResultPage(const httplib::Request& request, httplib::Response& response)
+void ReferenceService::sendDripping(httplib::Response& response, std::string body, const std::string& type)
 {
-    const std::string keyword = request.get_param_value("word");
-    const std::string user = request.get_param_value("u");
-    const std::vector<Offer> offers =
-        keyword.empty() ? std::vector<Offer>{} : offersFor(keyword, m_options.pageSize);
-    std::vector<bool> collected;
-    collected.reserve(offers.size());
+    struct Drip
     {
-        std::lock_guard lock(m_mutex);
-        for (const Offer& offer : offers)
-            m_served[offer.bh] = offer;
-    }
-    for (const Offer& offer : offers)
-        collected.push_back(!user.empty() && m_favourites->collected(user, offer.bh));
-    sendPage(response, resultPage(keyword, offers, collected,
-                                  PageOptions{pictureBase(request), m_options.utf8 ? "utf-8" : "gbk",
-                                              has(Fault::BadNumber), has(Fault::NoTable)}));
-}
-
-void ReferenceService::serveFavourites(const httplib::Request& request, httplib::Response& response)
-{
-    const std::string user = request.get_param_value("u");
-    const bool dropsOnly = request.get_param_value("d") == "down";
-    const std::int64_t at = now();
-    std::vector<Favourite> listed = m_favourites->of(user);
-    if (dropsOnly)
-        std::erase_if(listed,
-                      [&](const Favourite& f) { return currentPriceCents(f.offer, at) >= f.collectedCents; });
-    sendPage(response,
-             favouritesPage(listed, at, PageOptions{pictureBase(request), m_options.utf8 ? "utf-8" : "gbk"}));
-}
-
-void ReferenceService::serveOpFav(const httplib::Request& request, httplib::Response& response)
-{
-    const std::string user = request.get_param_value("u");
-    const PageOptions options{pictureBase(request), m_options.utf8 ? "utf-8" : "gbk"};
-    if (user.empty()) {
-        sendPage(response, shortPage("缺少用户", options));
-        return;
-    }
-    if (request.has_param("uf")) {
-        const bool removed = m_favourites->remove(user, std::atoi(request.get_param_value("uf").c_str()));
-        sendPage(response, shortPage(removed ? "删除收藏成功" : "没有这个收藏", options));
-        return;
-    }
-    const int bh = std::atoi(request.get_param_value("i").c_str());
-    Offer offer;
-    {
-        std::lock_guard lock(m_mutex);
-        const auto found = m_served.find(bh);
-        if (found == m_served.end()) {
-            sendPage(response, shortPage("没有这个商品", options));
-            return;
-        }
-        offer = found->second;
-    }
-    if (!m_favourites->collected(user, bh))
-        m_favourites->add(user, offer, currentPriceCents(offer, now()), timeText(now()));
-    sendPage(response, shortPage("收藏成功", options));
-}
-
-void ReferenceService::servePicture(const httplib::Request& request, httplib::Response& response)
-{
-    const std::string name = request.matches[1];
-    if (has(Fault::PictureRedirect)) {
-        response.set_redirect(pictureBase(request) + "/moved-picture");
-        return;
-    }
-    if (has(Fault::CorruptJpeg)) {
-        response.set_content(std::string("\xFF\xD8\xFF\xE0", 4) + std::string(2000, '\x5A'), "image/jpeg");
-        return;
-    }
-    if (has(Fault::HugePicture)) {
-        static const std::string huge = hugeJpeg();
-        response.set_content(huge, "image/jpeg");
-        return;
-    }
-    const bool large = name.size() > 4 && name.compare(name.size() - 4, 4, "_dtp") == 0;
-    const std::string cph = large ? name.substr(0, name.size() - 4) : name;
-    std::string bytes;
-    {
-        std::lock_guard lock(m_mutex);
-        const auto found = m_jpegs.find(name);
-        if (found != m_jpegs.end())
-            bytes = found->second;
-    }
-    if (bytes.empty()) {
-        bytes = productJpeg(cph, large ? LargePicture : SmallPicture);
-        std::lock_guard lock(m_mutex);
-        if (m_jpegs.size() > 20000)
-            m_jpegs.clear();
-        m_jpegs.emplace(name, bytes);
-    }
-    response.set_content(bytes, "image/jpeg");
+        std::string body;
+        int steps = 0;
+    };
+    auto drip = std::make_shared<Drip>(Drip{std::move(body)});
+    const int interval = std::max(0, m_options.dripIntervalMs);
+    const int slowSteps = interval > 0 ? std::max(1, m_options.dripLimitMs / interval) : 0;
+    const std::size_t stepBytes = std::size_t(std::max(1, m_options.dripBytes));
+    response.set_content_provider(drip->body.size(), type,
+                                  [this, drip, interval, slowSteps,
+                                   stepBytes](std::size_t offset, std::size_t left, httplib::DataSink& sink) {
+                                      if (drip->steps >= slowSteps)
+                                          return sink.write(drip->body.data() + offset, left);
+                                      ++drip->steps;
+                                      if (!pause(interval))
+                                          return false;
+                                      return sink.write(drip->body.data() + offset,
+                                                        std::min(stepBytes, left));
+                                  });
 }
 
 } // namespace vorbel::service

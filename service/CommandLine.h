@@ -1,0 +1,23 @@
+#pragma once
+
+#include "service/ReferenceService.h"
+
+#include <string>
+#include <vector>
+
+namespace vorbel::service {
+
+/// What the command line of vorbel-service asks for.
+struct CommandLine
+{
+    ServiceOptions options;
+    std::string portFile; ///< where to write the bound port; none when empty
+    bool help = false;
+    std::string error; ///< why the arguments were refused; empty when they are fine
+
+    /// Reads the arguments (without the program name).
+    static CommandLine parse(const std::vector<std::string>& arguments);
+    static const char* usage();
+};
+
+} // namespace vorbel::service
