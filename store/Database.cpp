@@ -1,14 +1,22 @@
 #include "store/Database.h"
 
+#include "store/NumericOrder.h"
+#include "store/Statement.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace vorbel {
 
 namespace {
 
+// A second copy of the program may be writing; wait a little for its lock rather than fail at once.
 constexpr int BusyTimeoutMs = 2000;
+
+const char* const Tables[] = {"cxnr", "scnr", "tpb", "word", "xxb"};
 
 const char* const Schema[] = {
     "create table cxnr (bh INTEGER, cxrq INTEGER, cph TEXT, cpmc TEXT, xtp TEXT, dtp TEXT, rc TEXT, jg TEXT, "
@@ -16,145 +24,148 @@ const char* const Schema[] = {
     "create table scnr (ufid TEXT, user TEXT, scid TEXT, cph TEXT, cpmc TEXT, xtp TEXT, dtp TEXT, scsj TEXT, "
     "scjg TEXT, gxjg TEXT, cplj TEXT, sjlx TEXT, scrq INTEGER, bz2 TEXT, bz1 TEXT)",
     "create table tpb (word TEXT, tpid TEXT, bh TEXT)",
-    "create table word (word TEXT, count INTEGER)",
+    "create table word (word TEXT, count INTEGER DEFAULT 0)",
     "create table xxb (ver TEXT, u TEXT, p TEXT, a TEXT, b TEXT)",
 };
-
-struct StatementFinaliser
-{
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinaliser>;
-
-QString engineMessage(sqlite3* handle)
-{
-    return QString::fromUtf8(sqlite3_errmsg(handle));
-}
-
-Statement prepare(sqlite3* handle, const QString& sql)
-{
-    const QByteArray text = sql.toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK)
-        throw StoreError(engineMessage(handle).toStdString());
-    return Statement(raw);
-}
-
-void bind(sqlite3* handle, sqlite3_stmt* statement, const QVariantList& binds)
-{
-    for (int i = 0; i < binds.size(); ++i) {
-        const QVariant& value = binds[i];
-        int rc = SQLITE_OK;
-        if (value.isNull()) {
-            rc = sqlite3_bind_null(statement, i + 1);
-        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-            rc = sqlite3_bind_int64(statement, i + 1, value.toLongLong());
-        } else {
-            const QByteArray text = value.toString().toUtf8();
-            rc = sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK)
-            throw StoreError(engineMessage(handle).toStdString());
-    }
-}
-
-QVariant columnValue(sqlite3_stmt* statement, int column)
-{
-    switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return QVariant::fromValue<qlonglong>(sqlite3_column_int64(statement, column));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(statement, column);
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                                 sqlite3_column_bytes(statement, column));
-    }
-}
 
 QString failure(const QString& path, const QString& reason)
 {
     return QStringLiteral("无法打开数据库文件 %1: %2").arg(path, reason);
 }
 
-} // namespace
-
-void Database::Closer::operator()(sqlite3* handle) const
+/// The cipher's version, empty when the library is a plain SQLite (which knows no such pragma).
+QString cipherVersion(sqlite3* handle)
 {
-    sqlite3_close_v2(handle);
+    Statement statement(handle, QStringLiteral("PRAGMA cipher_version"));
+    if (statement.columnCount() == 0 || !statement.step())
+        return {};
+    return statement.value(0).toString();
 }
 
-Database::Database(sqlite3* handle, QString path) : m_handle(handle), m_path(std::move(path)) {}
+/// A file this call created is taken away again when it cannot be used, with the engine's companions.
+void removeCreatedFile(const QString& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+} // namespace
+
+Database::Database(ConnectionHandle handle, QString path)
+    : m_handle(std::move(handle)), m_path(std::move(path))
+{
+}
 
 Database::~Database() = default;
 
 Database::OpenResult Database::open(const QString& path)
 {
-    const bool existed = QFileInfo::exists(path);
+    const QFileInfo info(path);
+    const bool existed = info.exists();
+    if (existed && !info.isFile())
+        return failure(path, QStringLiteral("not a file"));
     if (existed && !QFile(path).open(QIODevice::ReadOnly))
         return failure(path, QStringLiteral("the file cannot be read"));
+    const bool wasEmpty = existed && info.size() == 0;
+
     sqlite3* raw = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (existed ? 0 : SQLITE_OPEN_CREATE);
     const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
-    std::unique_ptr<Database> db(new Database(raw, path));
-    if (opened != SQLITE_OK)
-        return failure(path, raw ? engineMessage(raw) : QStringLiteral("out of memory"));
-    sqlite3_busy_timeout(raw, BusyTimeoutMs);
-    auto discardNewFile = [&](const QString& reason) -> OpenResult {
-        db.reset();
+    ConnectionHandle handle(raw);
+    if (opened != SQLITE_OK) {
+        const QString reason = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
+        handle.reset();
         if (!existed)
-            QFile::remove(path);
+            removeCreatedFile(path);
         return failure(path, reason);
-    };
-    try {
-        db->exec(QStringLiteral("PRAGMA key = '%1'").arg(QString::fromLatin1(Password)));
-        // A plain SQLite loaded in its place would accept the key silently and write a readable file.
-        const ResultSet cipher = db->select(QStringLiteral("PRAGMA cipher_version"));
-        if (cipher.rows.empty() || cipher.rows.front().value(0).toString().isEmpty())
-            return discardNewFile(QStringLiteral("the database library has no encryption"));
-        db->select(QStringLiteral("select count(*) from sqlite_master"));
-        if (!existed) {
-            for (const char* table : Schema)
-                db->exec(QString::fromLatin1(table));
-        }
-        db->select(QStringLiteral("PRAGMA journal_mode = WAL"));
-        db->exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-    } catch (const StoreError& error) {
-        return discardNewFile(QString::fromUtf8(error.what()));
     }
-    return db;
+    std::unique_ptr<Database> db(new Database(std::move(handle), path));
+    const QString problem = db->prepareConnection(!existed || wasEmpty);
+    if (problem.isEmpty())
+        return db;
+    db.reset();
+    if (!existed)
+        removeCreatedFile(path);
+    return failure(path, problem);
 }
 
-void Database::exec(const QString& sql, const QVariantList& binds)
+/// Everything between opening the handle and handing it out; an empty text when the connection is ready.
+QString Database::prepareConnection(bool mayCreate)
 {
-    Statement statement = prepare(m_handle.get(), sql);
-    bind(m_handle.get(), statement.get(), binds);
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    sqlite3* handle = m_handle.get();
+    sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    if (!registerNumericOrder(handle))
+        return QString::fromUtf8(sqlite3_errmsg(handle));
+    try {
+        // A plain SQLite loaded in the cipher's place would ignore the key and write a readable file.
+        if (cipherVersion(handle).isEmpty())
+            return QStringLiteral("the database library has no encryption");
+        if (sqlite3_key(handle, Password, int(std::strlen(Password))) != SQLITE_OK)
+            return QString::fromUtf8(sqlite3_errmsg(handle));
+        // The first read decrypts page one: a wrong key or a foreign file fails here, before any write.
+        const int objects = select(QStringLiteral("select count(*) from sqlite_master")).rows[0][0].toInt();
+        if (sqlite3_db_readonly(handle, "main") == 1)
+            return QStringLiteral("the file is read-only");
+        if (objects == 0 && mayCreate) {
+            createSchema();
+        } else if (const QString missing = missingTables(); !missing.isEmpty()) {
+            return QStringLiteral("the database lacks the tables ") + missing;
+        }
+        select(QStringLiteral("PRAGMA journal_mode = WAL"));
+        exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    } catch (const StoreError& error) {
+        return QString::fromUtf8(error.what());
     }
-    if (rc != SQLITE_DONE)
-        throw StoreError(engineMessage(m_handle.get()).toStdString());
+    return {};
+}
+
+void Database::createSchema()
+{
+    Transaction schema(*this);
+    for (const char* table : Schema)
+        exec(QString::fromLatin1(table));
+    schema.commit();
+}
+
+QString Database::missingTables()
+{
+    QStringList missing;
+    for (const char* table : Tables) {
+        const ResultSet found =
+            select(QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"),
+                   {QString::fromLatin1(table)});
+        if (found.rows[0][0].toInt() == 0)
+            missing << QString::fromLatin1(table);
+    }
+    return missing.join(QStringLiteral(", "));
+}
+
+int Database::exec(const QString& sql, const QVariantList& binds)
+{
+    Statement statement(m_handle.get(), sql);
+    statement.bind(binds);
+    statement.run();
+    return sqlite3_changes(m_handle.get());
 }
 
 ResultSet Database::select(const QString& sql, const QVariantList& binds)
 {
-    Statement statement = prepare(m_handle.get(), sql);
-    bind(m_handle.get(), statement.get(), binds);
+    Statement statement(m_handle.get(), sql);
+    statement.bind(binds);
+    const int columns = statement.columnCount();
+    // Stepping a statement that returns nothing would run it: a "delete" must not pass for a select.
+    if (columns == 0)
+        throw StoreError("the statement returns no rows: " + sql.toStdString());
     ResultSet result;
-    const int columns = sqlite3_column_count(statement.get());
     for (int c = 0; c < columns; ++c)
-        result.columns << QString::fromUtf8(sqlite3_column_name(statement.get(), c));
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        result.columns << statement.columnName(c);
+    while (statement.step()) {
         QVariantList row;
         row.reserve(columns);
         for (int c = 0; c < columns; ++c)
-            row << columnValue(statement.get(), c);
+            row << statement.value(c);
         result.rows.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE)
-        throw StoreError(engineMessage(m_handle.get()).toStdString());
     return result;
 }
 
@@ -163,25 +174,58 @@ qint64 Database::lastInsertRowId() const
     return sqlite3_last_insert_rowid(m_handle.get());
 }
 
+bool Database::inTransaction() const
+{
+    return m_transactionDepth > 0 && sqlite3_get_autocommit(m_handle.get()) == 0;
+}
+
 void Database::beginTransaction()
 {
-    if (m_transactionDepth++ == 0)
+    if (m_transactionDepth == 0)
         exec(QStringLiteral("begin"));
+    ++m_transactionDepth;
 }
 
 void Database::commitTransaction()
 {
-    if (m_transactionDepth > 0 && --m_transactionDepth == 0)
+    if (m_transactionDepth == 0 || --m_transactionDepth > 0)
+        return;
+    // Some failures (a full disk, an I/O error) make the engine roll back by itself; nothing is left.
+    if (sqlite3_get_autocommit(m_handle.get()) != 0)
+        return;
+    try {
         exec(QStringLiteral("commit"));
+    } catch (const StoreError&) {
+        // Left open, the transaction would swallow every later post until the program ends and then
+        // lose them all; back in autocommit, only this transaction's rows are lost and later posts stay.
+        if (sqlite3_get_autocommit(m_handle.get()) == 0)
+            sqlite3_exec(m_handle.get(), "rollback", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_db.beginTransaction();
 }
 
 Transaction::~Transaction()
 {
+    if (!m_open)
+        return;
     try {
-        m_db.commitTransaction();
-    } catch (const StoreError&) {
-        // Nothing more can be done in a destructor; the next statement reports the engine's state.
+        commit();
+    } catch (const StoreError& error) {
+        qWarning("vorbel: commit failed: %s", error.what());
     }
+}
+
+void Transaction::commit()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_db.commitTransaction();
 }
 
 } // namespace vorbel

@@ -1,33 +1,19 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <QVariant>
-#include <memory>
-#include <stdexcept>
-#include <variant>
-#include <vector>
+#include "store/ResultSet.h"
+#include "store/SqliteHandle.h"
+#include "store/StoreError.h"
+#include "store/Transaction.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include <QString>
+#include <QVariantList>
+#include <memory>
+#include <variant>
 
 namespace vorbel {
 
-/// A statement the engine refused; its message is the engine's. It ends the handler that ran it.
-class StoreError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-/// The rows of a select: the column names and one value list per row.
-struct ResultSet
-{
-    QStringList columns;
-    std::vector<QVariantList> rows;
-};
-
 /// The password-protected database file: one SQLCipher connection, opened once and kept for the run.
+/// The file is readable by the stock `sqlcipher` shell after "PRAGMA key='<Password>';".
 class Database
 {
 public:
@@ -36,51 +22,43 @@ public:
 
     using OpenResult = std::variant<std::unique_ptr<Database>, QString>;
 
-    /// Opens the file keyed with the password, creating it with the five empty tables when it is missing.
-    /// An existing file is never re-created or reshaped. On failure (no cipher in the linked library, a
-    /// wrong key, not a database, locked, unreadable) the error text names the file and the file is left
-    /// as it was.
+    /// Opens the file at path keyed with Password, creating it with the five empty tables when it is
+    /// missing (or an empty file). An existing file is never re-created or reshaped. Refused, with a text
+    /// naming the file: a library without encryption (a plain SQLite would write a readable file), a wrong
+    /// key or a file that is no database, a locked, unreadable or read-only file, a database that lacks one
+    /// of the five tables. A refused file is left exactly as it was; nothing is written before the key has
+    /// been verified.
     static OpenResult open(const QString& path);
 
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    /// Runs one statement with positional parameters. Throws StoreError.
-    void exec(const QString& sql, const QVariantList& binds = {});
-    /// Runs a select. Throws StoreError.
+    /// Runs one statement with positional parameters and returns the number of rows it changed.
+    /// Throws StoreError with the engine's message.
+    int exec(const QString& sql, const QVariantList& binds = {});
+    /// Runs one select and returns all its rows. Throws StoreError.
     ResultSet select(const QString& sql, const QVariantList& binds = {});
+    /// The row id of the latest insert on this connection.
     qint64 lastInsertRowId() const;
     QString path() const { return m_path; }
+    /// True while a Transaction is open and the engine still holds it.
+    bool inTransaction() const;
 
-    /// Opens or closes the page-wide transaction of Transaction; nested requests share the outer one.
+    /// Used by Transaction: the outermost begin starts the engine's transaction, the matching commit ends
+    /// it. Both throw StoreError.
     void beginTransaction();
     void commitTransaction();
 
 private:
-    Database(sqlite3* handle, QString path);
+    Database(ConnectionHandle handle, QString path);
+    QString prepareConnection(bool createSchema);
+    void createSchema();
+    QString missingTables();
 
-    struct Closer
-    {
-        void operator()(sqlite3* handle) const;
-    };
-    std::unique_ptr<sqlite3, Closer> m_handle;
+    ConnectionHandle m_handle;
     QString m_path;
     int m_transactionDepth = 0;
-};
-
-/// Groups the rows of one page into one transaction. It commits when it ends, also when an error stops
-/// the handler, because what was posted before the error must stay.
-class Transaction
-{
-public:
-    explicit Transaction(Database& db) : m_db(db) { m_db.beginTransaction(); }
-    ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-private:
-    Database& m_db;
 };
 
 } // namespace vorbel

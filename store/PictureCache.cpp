@@ -1,12 +1,32 @@
 #include "store/PictureCache.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace vorbel {
 
 namespace {
+
 constexpr int MaxNameLength = 120;
+// File systems allow 255 bytes per name; this leaves room for "_dtp.jpg" and for the downloader's
+// temporary suffix.
+constexpr int MaxNameBytes = 200;
+
+bool isOwnFolder(const QFileInfo& info)
+{
+#ifdef Q_OS_UNIX
+    return info.ownerId() == ::getuid();
+#else
+    Q_UNUSED(info);
+    return true;
+#endif
+}
+
 } // namespace
 
 QString TempFolderPath()
@@ -21,27 +41,30 @@ bool PictureCache::ensureFolder() const
 {
     const QString path = folder();
     const QFileInfo info(path);
-    if (info.isDir())
-        return true;
-    return QDir().mkdir(path);
+    if (info.isSymLink())
+        return false;
+    if (info.exists())
+        return info.isDir() && isOwnFolder(info);
+    return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 bool PictureCache::isSafeName(const QString& cph)
 {
-    if (cph.isEmpty() || cph.size() > MaxNameLength || cph.startsWith(QLatin1Char('.')))
+    if (cph.isEmpty() || cph.size() > MaxNameLength || cph.startsWith(QLatin1Char('.')) ||
+        !cph.isValidUtf16())
         return false;
     for (QChar c : cph) {
-        if (c.unicode() < 0x20 || c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
-            c.unicode() == 0x7F)
+        if (c.category() == QChar::Other_Control || c == QLatin1Char('/') || c == QLatin1Char('\\') ||
+            c == QLatin1Char(':'))
             return false;
     }
-    return !cph.contains(QLatin1String(".."));
+    return !cph.contains(QLatin1String("..")) && QFile::encodeName(cph).size() <= MaxNameBytes;
 }
 
 bool PictureCache::isPlainFile(const QString& path)
 {
     const QFileInfo info(path);
-    return info.exists() && !info.isSymLink() && info.isFile();
+    return !info.isSymLink() && info.isFile();
 }
 
 std::optional<QString> PictureCache::smallPicturePath(const QString& cph) const

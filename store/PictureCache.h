@@ -14,8 +14,11 @@ class PictureCache
 public:
     explicit PictureCache(QString tempPath) : m_tempPath(std::move(tempPath)) {}
 
+    /// tempPath + "vorbelpic", without a trailing separator.
     QString folder() const { return m_tempPath + QStringLiteral("vorbelpic"); }
-    /// Creates the folder (one level) when it is missing; false when it cannot be made.
+    /// Creates the folder (one level, for this user only) when it is missing. False when it cannot be
+    /// made, or when what stands there is not a folder of this user's own: the temporary folder may be
+    /// shared, and a link or another user's folder planted there would take our pictures elsewhere.
     bool ensureFolder() const;
 
     /// folder/cph.jpg, or nothing when cph is not a safe file name (then the offer has no picture file).
@@ -24,7 +27,8 @@ public:
     std::optional<QString> largePicturePath(const QString& cph) const;
 
     /// A product id that can name a file inside the cache and nowhere else: one path component, no "..",
-    /// no separators or control characters, not hidden, at most 120 characters.
+    /// no separators, colons or control characters, well-formed text, not hidden, at most 120
+    /// characters and short enough in bytes for any file system.
     static bool isSafeName(const QString& cph);
     /// True only for a regular file that is not a symbolic link.
     static bool isPlainFile(const QString& path);

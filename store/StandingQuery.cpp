@@ -1,6 +1,8 @@
 #include "store/StandingQuery.h"
 
 #include "store/Database.h"
+#include "store/NumericOrder.h"
+#include "store/SortExpression.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -9,94 +11,96 @@ namespace vorbel {
 
 namespace {
 
-const QRegularExpression SelectAllFrom(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\w+)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-const QRegularExpression NumericOrder(QStringLiteral("\\border\\s+by\\s+(jg|rc)\\b"),
-                                      QRegularExpression::CaseInsensitiveOption);
-
-/// The statement as the engine runs it: the row id in front of every column of a "select * from" (so
-/// edits and deletes hit the right record) and value order for the price and count columns.
-QString engineStatement(const QString& sql, bool withRowId)
-{
-    QString statement = sql;
-    statement.replace(NumericOrder, QStringLiteral("order by CAST(\\1 AS REAL)"));
-    if (withRowId)
-        statement.replace(SelectAllFrom, QStringLiteral("select rowid, * from \\1"));
-    return statement;
-}
+// One table and nothing that merges, groups or renames rows, so every result row is one record of it.
+const QRegularExpression WritableSelect(
+    QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\w+)(?:\\s*|\\s+(?:where|order|limit)\\b.*)$"),
+    QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+const QRegularExpression SelectAll(QStringLiteral("^\\s*select\\s+\\*"),
+                                   QRegularExpression::CaseInsensitiveOption);
 
 QString quotedName(const QString& field)
 {
     return QLatin1Char('"') + field + QLatin1Char('"');
 }
 
-/// Sort key: numbers first by value, then other texts, then nulls.
-struct SortKey
+bool isNumber(const QVariant& value)
 {
-    int rank;
-    double number;
-    QString text;
-};
-
-SortKey sortKey(const QVariant& value)
-{
-    if (value.isNull())
-        return {2, 0, {}};
-    bool isNumber = false;
-    const double number = value.toString().trimmed().toDouble(&isNumber);
-    return isNumber ? SortKey{0, number, {}} : SortKey{1, 0, value.toString()};
+    return !value.isNull() && value.typeId() != QMetaType::QString && value.typeId() != QMetaType::QByteArray;
 }
 
-bool keyLess(const SortKey& a, const SortKey& b)
+/// Whole-value equality as locate() wants it: numbers by value, everything else by its text.
+bool sameValue(const QVariant& stored, const QVariant& wanted)
 {
-    if (a.rank != b.rank)
-        return a.rank < b.rank;
-    return a.rank == 0 ? a.number < b.number : a.text < b.text;
+    if (wanted.isNull() || stored.isNull())
+        return wanted.isNull() && stored.isNull();
+    if (isNumber(stored) && isNumber(wanted))
+        return stored.toDouble() == wanted.toDouble();
+    return stored.toString() == wanted.toString();
 }
 
 } // namespace
-
-QString quoteSqlText(const QString& text)
-{
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
-}
 
 StandingQuery::StandingQuery(Database& db, const QString& name, QObject* parent) : QObject(parent), m_db(db)
 {
     setObjectName(name);
 }
 
+void StandingQuery::fail(const std::string& what) const
+{
+    throw StoreError(objectName().toStdString() + ": " + what);
+}
+
+void StandingQuery::setSql(const QString& sql)
+{
+    m_sql = sql;
+    m_binds.clear();
+}
+
 void StandingQuery::open()
 {
-    const QRegularExpressionMatch match = SelectAllFrom.match(m_sql);
-    m_table = match.hasMatch() ? match.captured(1) : QString();
-    ResultSet result = m_db.select(engineStatement(m_sql, !m_table.isEmpty()), m_binds);
-    const int skip = m_table.isEmpty() ? 0 : 1;
+    m_state = State::Browse;
+    const QRegularExpressionMatch writable = WritableSelect.match(m_sql);
+    const QString table = writable.hasMatch() ? writable.captured(1) : QString();
+    QString statement = numericOrderSql(m_sql);
+    if (!table.isEmpty())
+        statement.replace(SelectAll, QStringLiteral("select rowid, *"));
+    ResultSet result = m_db.select(statement, m_binds);
+
+    const int skip = table.isEmpty() ? 0 : 1;
+    m_table = table;
     m_columns = result.columns.mid(skip);
     m_rows.clear();
     m_rows.reserve(result.rows.size());
+    m_nextSequence = 0;
     for (QVariantList& values : result.rows) {
         Row row;
         if (skip)
             row.rowid = values.takeFirst().toLongLong();
+        row.sequence = m_nextSequence++;
         row.values = std::move(values);
         m_rows.push_back(std::move(row));
     }
     m_open = true;
-    m_state = State::Browse;
+    m_eof = m_rows.empty();
+    m_sort.clear();
     m_current = m_rows.empty() ? -1 : 0;
     Q_EMIT reset();
+    Q_EMIT currentChanged(m_current);
 }
 
 void StandingQuery::close()
 {
+    const bool wasOpen = m_open;
     m_open = false;
-    m_rows.clear();
-    m_current = -1;
     m_state = State::Browse;
-    Q_EMIT reset();
+    m_rows.clear();
+    m_columns.clear();
+    m_table.clear();
+    m_sort.clear();
+    m_current = -1;
+    m_eof = true;
+    if (wasOpen)
+        Q_EMIT reset();
 }
 
 void StandingQuery::openSql(const QString& sql, const QVariantList& binds)
@@ -112,55 +116,78 @@ void StandingQuery::execSql(const QString& sql, const QVariantList& binds)
     m_db.exec(sql, binds);
 }
 
-void StandingQuery::setCurrentRow(int row)
+void StandingQuery::postPending()
 {
-    if (row < 0 || row >= recordCount() || row == m_current)
+    if (m_state != State::Browse)
+        post();
+}
+
+void StandingQuery::moveTo(int row)
+{
+    m_eof = false;
+    if (row == m_current)
         return;
     m_current = row;
     Q_EMIT currentChanged(row);
 }
 
+void StandingQuery::setCurrentRow(int row)
+{
+    if (row < 0 || row >= recordCount())
+        return;
+    postPending();
+    moveTo(row);
+}
+
 bool StandingQuery::first()
 {
-    if (m_rows.empty())
+    postPending();
+    if (m_rows.empty()) {
+        m_eof = true;
         return false;
-    m_current = 0;
-    Q_EMIT currentChanged(0);
+    }
+    moveTo(0);
     return true;
 }
 
 bool StandingQuery::next()
 {
+    postPending();
     if (m_current + 1 >= recordCount()) {
-        m_current = recordCount();
+        m_eof = true;
         return false;
     }
-    ++m_current;
+    moveTo(m_current + 1);
     return true;
 }
 
 bool StandingQuery::locate(const QString& field, const QVariant& value)
 {
     const int column = requireField(field);
-    const QString wanted = value.toString();
+    postPending();
     for (int row = 0; row < recordCount(); ++row) {
-        const QVariant& candidate = m_rows[row].values[column];
-        if (!candidate.isNull() && candidate.toString() == wanted) {
-            setCurrentRow(row);
+        if (sameValue(m_rows[row].values[column], value)) {
+            moveTo(row);
             return true;
         }
     }
     return false;
 }
 
-QVariant StandingQuery::valueAt(int row, const QString& field) const
+QVariant StandingQuery::value(const QString& field) const
 {
     const int column = fieldIndex(field);
     if (column < 0)
         return {};
-    if (row == m_current && m_state != State::Browse)
+    if (m_state != State::Browse)
         return m_pending.values.value(column);
-    if (row < 0 || row >= recordCount())
+    return valueAt(m_current, field);
+}
+
+QVariant StandingQuery::valueAt(int row, const QString& field) const
+{
+    const int column = fieldIndex(field);
+    if (column < 0 || row < 0 || row >= recordCount())
         return {};
     return m_rows[row].values.value(column);
 }
@@ -176,33 +203,40 @@ int StandingQuery::fieldIndex(const QString& field) const
 
 int StandingQuery::requireField(const QString& field) const
 {
+    if (!m_open)
+        fail("the query is not open");
     const int column = fieldIndex(field);
     if (column < 0)
-        throw StoreError(objectName().toStdString() + ": field '" + field.toStdString() + "' not found");
+        fail("field '" + field.toStdString() + "' not found");
     return column;
 }
 
-QString StandingQuery::requireTable() const
+void StandingQuery::requireWritable() const
 {
-    if (!m_open || m_table.isEmpty())
-        throw StoreError(objectName().toStdString() + ": the query cannot be changed");
-    return m_table;
+    if (!m_open)
+        fail("the query is not open");
+    if (m_table.isEmpty())
+        fail("the statement cannot be written through: " + m_sql.toStdString());
 }
 
 void StandingQuery::append()
 {
-    requireTable();
+    requireWritable();
+    postPending();
     m_state = State::Inserting;
-    m_pending = Row{0, QVariantList(m_columns.size())};
+    m_pending = Row{0, 0, QVariantList(m_columns.size())};
     m_changed.assign(m_columns.size(), false);
 }
 
 void StandingQuery::edit()
 {
-    requireTable();
-    if (eof())
-        throw StoreError(objectName().toStdString() + ": no current record");
+    requireWritable();
+    if (m_state != State::Browse)
+        return;
+    if (m_current < 0)
+        fail("there is no current record to edit");
     m_state = State::Editing;
+    m_editRow = m_current;
     m_pending = m_rows[m_current];
     m_changed.assign(m_columns.size(), false);
 }
@@ -210,7 +244,7 @@ void StandingQuery::edit()
 void StandingQuery::setValue(const QString& field, const QVariant& value)
 {
     if (m_state == State::Browse)
-        throw StoreError(objectName().toStdString() + ": not in edit or insert state");
+        fail("setValue needs append() or edit() first");
     const int column = requireField(field);
     m_pending.values[column] = value;
     m_changed[column] = true;
@@ -218,16 +252,29 @@ void StandingQuery::setValue(const QString& field, const QVariant& value)
 
 void StandingQuery::post()
 {
-    if (m_state == State::Inserting)
-        insertPending();
-    else if (m_state == State::Editing)
-        updatePending();
+    const State state = m_state;
+    // Whatever the engine says, the record is no longer pending: a failed post is not retried by the
+    // next move, which would only fail the same way.
     m_state = State::Browse;
+    if (state == State::Inserting)
+        insertPending();
+    else if (state == State::Editing)
+        updatePending();
 }
 
 void StandingQuery::cancel()
 {
     m_state = State::Browse;
+}
+
+/// The record as the file holds it after a write: defaults filled in, integer fields as integers.
+QVariantList StandingQuery::storedValues(qint64 rowid, const QVariantList& fallback)
+{
+    const ResultSet stored =
+        m_db.select(QStringLiteral("select * from %1 where rowid = ?").arg(m_table), {rowid});
+    if (stored.rows.empty() || stored.rows.front().size() != fallback.size())
+        return fallback;
+    return stored.rows.front();
 }
 
 void StandingQuery::insertPending()
@@ -246,12 +293,16 @@ void StandingQuery::insertPending()
                             ? QStringLiteral("insert into %1 default values").arg(m_table)
                             : QStringLiteral("insert into %1 (%2) values (%3)")
                                   .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    m_state = State::Browse; // a failed post leaves nothing half-appended
     m_db.exec(sql, binds);
-    m_pending.rowid = m_db.lastInsertRowId();
-    m_rows.push_back(m_pending);
+    Row row;
+    row.rowid = m_db.lastInsertRowId();
+    row.sequence = m_nextSequence++;
+    row.values = storedValues(row.rowid, m_pending.values);
+    m_rows.push_back(std::move(row));
+    m_eof = false;
     m_current = recordCount() - 1;
     Q_EMIT rowAppended(m_current);
+    Q_EMIT currentChanged(m_current);
 }
 
 void StandingQuery::updatePending()
@@ -264,46 +315,63 @@ void StandingQuery::updatePending()
         assignments << quotedName(m_columns[i]) + QStringLiteral(" = ?");
         binds << m_pending.values[i];
     }
-    m_state = State::Browse;
     if (assignments.isEmpty())
         return;
     binds << m_pending.rowid;
-    m_db.exec(
+    const int changed = m_db.exec(
         QStringLiteral("update %1 set %2 where rowid = ?").arg(m_table, assignments.join(QLatin1Char(','))),
         binds);
-    m_rows[m_current] = m_pending;
-    Q_EMIT rowChanged(m_current);
+    // Another query may have deleted the record since this snapshot was read; showing the edit would
+    // report a write that never happened.
+    if (changed == 0)
+        fail("the record is no longer in the table " + m_table.toStdString());
+    Row& row = m_rows[m_editRow];
+    row.values = storedValues(row.rowid, m_pending.values);
+    Q_EMIT rowChanged(m_editRow);
 }
 
 void StandingQuery::deleteCurrent()
 {
-    requireTable();
-    if (eof())
+    requireWritable();
+    const State state = m_state;
+    m_state = State::Browse;
+    if (state == State::Inserting || m_current < 0)
         return;
     m_db.exec(QStringLiteral("delete from %1 where rowid = ?").arg(m_table), {m_rows[m_current].rowid});
     const int removed = m_current;
     m_rows.erase(m_rows.begin() + removed);
     m_current = std::min(removed, recordCount() - 1);
+    m_eof = m_rows.empty();
     Q_EMIT rowRemoved(removed);
+    Q_EMIT currentChanged(m_current);
 }
 
 void StandingQuery::setSort(const QString& expression)
 {
-    const QStringList parts = expression.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (parts.isEmpty())
-        return;
-    const int column = requireField(parts.first());
-    const bool descending =
-        parts.size() > 1 && parts[1].compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
-        const SortKey ka = sortKey(a.values[column]);
-        const SortKey kb = sortKey(b.values[column]);
-        if (descending && ka.rank == kb.rank)
-            return keyLess(kb, ka);
-        return keyLess(ka, kb);
+    if (!m_open)
+        fail("the query is not open");
+    const std::vector<SortTerm> terms = parseSortExpression(expression);
+    std::vector<std::pair<int, SortTerm>> columns;
+    for (const SortTerm& term : terms)
+        columns.emplace_back(requireField(term.field), term);
+    postPending();
+    std::sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
+        for (const auto& [column, term] : columns) {
+            const QVariant& va = a.values[column];
+            const QVariant& vb = b.values[column];
+            const int order = isNumericTextField(term.field)
+                                  ? compareNumericText(va, vb, term.descending)
+                                  : (term.descending ? -1 : 1) * compareStoredValues(va, vb);
+            if (order != 0)
+                return order < 0;
+        }
+        return a.sequence < b.sequence;
     });
+    m_sort = expression;
+    m_eof = m_rows.empty();
     m_current = m_rows.empty() ? -1 : 0;
     Q_EMIT reset();
+    Q_EMIT currentChanged(m_current);
 }
 
 } // namespace vorbel

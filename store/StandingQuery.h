@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Queries.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
@@ -11,50 +13,82 @@ class Database;
 
 /// One of the window's standing queries: a statement whose result is read into a snapshot (a static
 /// cursor) with a current row. The program's own appends, edits and deletes are written to the file at
-/// once and kept in the snapshot, so the snapshot always shows what the program wrote.
+/// once and kept in the snapshot, so the snapshot always shows what the program wrote; other queries'
+/// writes show after the next open.
 ///
-/// Statements that order by `jg` or `rc` order by numeric value: both hold numbers as the service wrote
-/// them ("99.50"), and text order would put "100" before "99".
+/// Only a statement of the form "select * from <table> [where ...] [order by ...]" can be written
+/// through; each snapshot row remembers its row id, so edits and deletes reach exactly that record.
+/// Statements that order by `jg` or `rc` order by numeric value (see NumericOrder.h).
+///
+/// Moving the current row, sorting or appending while a record is being edited posts it first; close()
+/// and open() drop an unposted record. Failures throw StoreError, which ends the running handler.
 class StandingQuery : public QObject
 {
     Q_OBJECT
 public:
+    enum class State
+    {
+        Browse,
+        Inserting,
+        Editing
+    };
+
     StandingQuery(Database& db, const QString& name, QObject* parent = nullptr);
 
-    void setSql(const QString& sql) { m_sql = sql; }
+    /// Replaces the statement (and drops its parameters); it takes effect at the next open().
+    void setSql(const QString& sql);
     QString sql() const { return m_sql; }
-    /// Runs the statement and reads its rows; the first row becomes current. Throws StoreError.
+    /// Runs the statement and reads all its rows; the first row becomes current and any sort is dropped.
+    /// A statement that returns no rows is refused without being run.
     void open();
     void close();
     bool isOpen() const { return m_open; }
-    /// Replaces the statement and opens it.
+    /// Replaces the statement and its parameters and opens it.
     void openSql(const QString& sql, const QVariantList& binds = {});
-    /// Runs a statement that returns no rows ("delete from cxnr"); the snapshot is left as it is.
+    /// Runs a statement that returns no rows ("delete from cxnr") on the connection; this query's own
+    /// statement and snapshot are left as they are.
     void execSql(const QString& sql, const QVariantList& binds = {});
 
     int recordCount() const { return int(m_rows.size()); }
     QStringList fieldNames() const { return m_columns; }
+    /// The table appends, edits and deletes write to; empty when the statement cannot be written through.
+    QString tableName() const { return m_table; }
+    /// The current row, or -1 when there is none.
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
     bool first();
+    /// Moves to the next row; at the last row it stays there and eof() becomes true.
     bool next();
-    bool eof() const { return m_current < 0 || m_current >= recordCount(); }
-    /// Makes the first row whose field equals the whole value current.
+    /// True when the snapshot is empty or next() ran past its end.
+    bool eof() const { return !m_open || m_rows.empty() || m_eof; }
+    /// Makes the first row whose field equals the whole value current; the current row stays when none
+    /// does. A null value finds the first null.
     bool locate(const QString& field, const QVariant& value);
 
-    QVariant value(const QString& field) const { return valueAt(m_current, field); }
+    /// The current record's field: the unposted values while appending or editing. Null for an unknown
+    /// field or when there is no current row.
+    QVariant value(const QString& field) const;
+    /// The stored value of a snapshot row; null for an unknown field or row.
     QVariant valueAt(int row, const QString& field) const;
 
-    /// Starts a new row (append) or an edit of the current one; setValue changes it, post writes it.
+    State state() const { return m_state; }
+    /// Starts a new record; setValue fills it, post() writes it and appends it to the snapshot.
     void append();
+    /// Starts editing the current record; post() writes the changed fields.
     void edit();
     void setValue(const QString& field, const QVariant& value);
     void post();
     void cancel();
+    /// Deletes the current record from the file and the snapshot; the next row becomes current. While
+    /// appending it only drops the new record.
     void deleteCurrent();
 
-    /// Sorts the open snapshot: "field", "field ASC" or "field DESC"; numbers by value, stable.
+    /// Sorts the open snapshot, e.g. "jg DESC" or "rc ASC"; `jg` and `rc` by numeric value with the rows
+    /// that hold no number after the numbers, other fields as the engine orders them; ties keep the
+    /// statement's order. An empty expression restores the statement's order. The first row becomes
+    /// current.
     void setSort(const QString& expression);
+    QString sort() const { return m_sort; }
 
 Q_SIGNALS:
     void reset();
@@ -64,38 +98,38 @@ Q_SIGNALS:
     void currentChanged(int row);
 
 private:
-    enum class State
-    {
-        Browse,
-        Inserting,
-        Editing
-    };
     struct Row
     {
         qint64 rowid = 0;
+        qint64 sequence = 0;
         QVariantList values;
     };
 
+    [[noreturn]] void fail(const std::string& what) const;
     int fieldIndex(const QString& field) const;
     int requireField(const QString& field) const;
-    QString requireTable() const;
+    void requireWritable() const;
+    void postPending();
+    void moveTo(int row);
     void insertPending();
     void updatePending();
+    QVariantList storedValues(qint64 rowid, const QVariantList& fallback);
 
     Database& m_db;
     QString m_sql;
     QVariantList m_binds;
     QString m_table;
+    QString m_sort;
     bool m_open = false;
+    bool m_eof = false;
     QStringList m_columns;
     std::vector<Row> m_rows;
+    qint64 m_nextSequence = 0;
     int m_current = -1;
     State m_state = State::Browse;
+    int m_editRow = -1;
     Row m_pending;
     std::vector<bool> m_changed;
 };
-
-/// A text literal for a statement: enclosed in single quotes, each inner single quote doubled.
-QString quoteSqlText(const QString& text);
 
 } // namespace vorbel

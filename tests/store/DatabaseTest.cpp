@@ -1,117 +1,142 @@
-#include "store/Database.h"
-#include "store/StandingQuery.h"
+#include "StoreTestSupport.h"
 
-#include <QCryptographicHash>
-#include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QThread>
 
 using namespace vorbel;
+using namespace vorbel::test;
 
 namespace {
+
+const QByteArray KeyLine = "PRAGMA key='vtqzmkpe19880523';\n";
 
 class DatabaseTest : public ::testing::Test
 {
 protected:
     QString dbPath() const { return m_dir.filePath(QStringLiteral("vorbelmd.dat")); }
 
-    std::unique_ptr<Database> openOk()
+    QString tableShape(Database& db, const QString& table) const
     {
-        auto opened = Database::open(dbPath());
-        if (auto* error = std::get_if<QString>(&opened))
-            ADD_FAILURE() << error->toStdString();
-        return std::move(std::get<std::unique_ptr<Database>>(opened));
+        QStringList shape;
+        for (const QVariantList& row : db.select(QStringLiteral("PRAGMA table_info(%1)").arg(table)).rows)
+            shape << row[1].toString() + QLatin1Char(':') + row[2].toString();
+        return shape.join(QLatin1Char(' '));
     }
 
-    QByteArray fileBytes() const
+    /// Makes a file the way an outsider would: keyed with `key` by the stock shell, in its own journal mode.
+    void shellDatabase(const QByteArray& key)
     {
-        QFile file(dbPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        runShell(CipherShell, dbPath(),
+                 "PRAGMA key='" + key + "';\ncreate table t(x);\ninsert into t values (1);\n");
+        ASSERT_FALSE(fileBytes(dbPath()).isEmpty());
     }
 
-    static QString runShell(const QString& program, const QString& path, const QByteArray& script)
+    /// Checks that opening is refused and that neither the file nor its folder changed.
+    void expectRefusedUntouched(const char* reason)
     {
-        QProcess shell;
-        shell.start(program, {path});
-        shell.write(script);
-        shell.closeWriteChannel();
-        shell.waitForFinished(30000);
-        return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
+        const QByteArray before = fileBytes(dbPath());
+        const QDateTime modified = QFileInfo(dbPath()).lastModified();
+        const QStringList listing = folderListing(m_dir.path());
+        const QString error = openError(dbPath());
+        EXPECT_TRUE(error.contains(dbPath())) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(reason), Qt::CaseInsensitive)) << error.toStdString();
+        EXPECT_EQ(fileBytes(dbPath()), before);
+        EXPECT_EQ(QFileInfo(dbPath()).lastModified(), modified);
+        EXPECT_EQ(folderListing(m_dir.path()), listing);
     }
 
     QTemporaryDir m_dir;
 };
 
-TEST_F(DatabaseTest, MissingFileIsCreatedWithTheFiveTables)
+TEST_F(DatabaseTest, MissingFileIsCreatedWithTheFiveTablesInTheirShape)
 {
-    auto db = openOk();
-    const ResultSet tables =
-        db->select(QStringLiteral("select name from sqlite_master where type='table' order by name"));
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
     QStringList names;
-    for (const auto& row : tables.rows)
+    for (const auto& row :
+         db->select(QStringLiteral("select name from sqlite_master where type='table' order by name")).rows)
         names << row[0].toString();
     EXPECT_EQ(names, (QStringList{"cxnr", "scnr", "tpb", "word", "xxb"}));
 
-    const ResultSet columns = db->select(QStringLiteral("PRAGMA table_info(cxnr)"));
-    QStringList shape;
-    for (const auto& row : columns.rows)
-        shape << row[1].toString() + QLatin1Char(':') + row[2].toString();
-    EXPECT_EQ(shape.join(QLatin1Char(' ')),
-              QStringLiteral(
-                  "bh:INTEGER cxrq:INTEGER cph:TEXT cpmc:TEXT xtp:TEXT dtp:TEXT rc:TEXT jg:TEXT cplj:TEXT "
-                  "sjlx:TEXT cxsj:TEXT hdxx:TEXT zpbz:TEXT pjjb:TEXT check:TEXT bz1:TEXT"));
-    const ResultSet word = db->select(QStringLiteral("PRAGMA table_info(word)"));
-    EXPECT_EQ(word.rows.at(1).at(2).toString(), QStringLiteral("INTEGER"));
+    EXPECT_EQ(
+        tableShape(*db, QStringLiteral("cxnr")),
+        QStringLiteral("bh:INTEGER cxrq:INTEGER cph:TEXT cpmc:TEXT xtp:TEXT dtp:TEXT rc:TEXT jg:TEXT "
+                       "cplj:TEXT sjlx:TEXT cxsj:TEXT hdxx:TEXT zpbz:TEXT pjjb:TEXT check:TEXT bz1:TEXT"));
+    EXPECT_EQ(tableShape(*db, QStringLiteral("scnr")),
+              QStringLiteral("ufid:TEXT user:TEXT scid:TEXT cph:TEXT cpmc:TEXT xtp:TEXT dtp:TEXT scsj:TEXT "
+                             "scjg:TEXT gxjg:TEXT cplj:TEXT sjlx:TEXT scrq:INTEGER bz2:TEXT bz1:TEXT"));
+    EXPECT_EQ(tableShape(*db, QStringLiteral("tpb")), QStringLiteral("word:TEXT tpid:TEXT bh:TEXT"));
+    EXPECT_EQ(tableShape(*db, QStringLiteral("word")), QStringLiteral("word:TEXT count:INTEGER"));
+    EXPECT_EQ(tableShape(*db, QStringLiteral("xxb")), QStringLiteral("ver:TEXT u:TEXT p:TEXT a:TEXT b:TEXT"));
+    EXPECT_EQ(db->select(QStringLiteral("PRAGMA journal_mode")).rows[0][0].toString(), QStringLiteral("wal"));
 }
 
-TEST_F(DatabaseTest, FileIsEncryptedAndOpensInTheCipherShellWithTheKey)
+TEST_F(DatabaseTest, FileIsEncryptedAndOnlyTheCipherShellWithTheKeyReadsIt)
 {
     {
-        auto db = openOk();
+        auto db = openDatabase(dbPath());
+        ASSERT_TRUE(db);
         db->exec(QStringLiteral("insert into cxnr (bh, cpmc) values (1, 'UniqueProductName')"));
         db->exec(QStringLiteral("insert into xxb (u) values ('IdentityMarker42')"));
+        // A second reader, like a second copy of the program, sees the rows while the file is open.
+        const QString whileOpen = runShell(CipherShell, dbPath(), KeyLine + "select cpmc from cxnr;\n");
+        EXPECT_TRUE(whileOpen.contains(QStringLiteral("UniqueProductName"))) << whileOpen.toStdString();
     }
-    const QByteArray bytes = fileBytes();
+    const QByteArray bytes = fileBytes(dbPath());
     EXPECT_FALSE(bytes.startsWith("SQLite format 3"));
     EXPECT_FALSE(bytes.contains("UniqueProductName"));
     EXPECT_FALSE(bytes.contains("IdentityMarker42"));
 
-    const QString keyed = runShell(QStringLiteral("sqlcipher"), dbPath(),
-                                   "PRAGMA key='vtqzmkpe19880523';\nselect cpmc from cxnr;\n");
-    EXPECT_TRUE(keyed.contains(QStringLiteral("UniqueProductName"))) << keyed.toStdString();
-    const QString plain = runShell(QStringLiteral("sqlite3"), dbPath(), "select cpmc from cxnr;\n");
+    EXPECT_EQ(runShell(CipherShell, dbPath(), KeyLine + "select count(*) from xxb;\n").trimmed(),
+              QStringLiteral("1"));
+    const QString keyless = runShell(CipherShell, dbPath(), "select count(*) from xxb;\n");
+    EXPECT_TRUE(keyless.contains(QStringLiteral("not a database"))) << keyless.toStdString();
+    const QString plain = runShell(PlainShell, dbPath(), "select cpmc from cxnr;\n");
+    EXPECT_TRUE(plain.contains(QStringLiteral("not a database"))) << plain.toStdString();
     EXPECT_FALSE(plain.contains(QStringLiteral("UniqueProductName")));
 }
 
 TEST_F(DatabaseTest, ReopeningKeepsDataAndShape)
 {
-    openOk()->exec(QStringLiteral("insert into word (word, count) values ('手机', 3)"));
-    auto db = openOk();
+    QString schemaBefore;
+    {
+        auto db = openDatabase(dbPath());
+        ASSERT_TRUE(db);
+        db->exec(QStringLiteral("insert into word (word, count) values ('手机', 3)"));
+        schemaBefore = db->select(QStringLiteral("select group_concat(sql, ';') from sqlite_master"))
+                           .rows[0][0]
+                           .toString();
+    }
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
     const ResultSet rows = db->select(QStringLiteral("select word, count from word"));
     ASSERT_EQ(rows.rows.size(), 1u);
     EXPECT_EQ(rows.rows[0][0].toString(), QStringLiteral("手机"));
     EXPECT_EQ(rows.rows[0][1].toInt(), 3);
+    EXPECT_EQ(db->select(QStringLiteral("select group_concat(sql, ';') from sqlite_master")).rows[0][0],
+              schemaBefore);
 }
 
 TEST_F(DatabaseTest, WrongKeyIsRefusedAndTheFileIsUntouched)
 {
+    shellDatabase("another password");
+    expectRefusedUntouched("not a database");
+}
+
+TEST_F(DatabaseTest, OwnFileRekeyedElsewhereIsRefusedUntouched)
+{
     {
-        QProcess shell;
-        shell.start(QStringLiteral("sqlcipher"), {dbPath()});
-        shell.write("PRAGMA key='another password';\ncreate table t(x);\ninsert into t values (1);\n");
-        shell.closeWriteChannel();
-        ASSERT_TRUE(shell.waitForFinished(30000));
+        auto db = openDatabase(dbPath());
+        ASSERT_TRUE(db);
+        db->exec(QStringLiteral("insert into word (word) values ('x')"));
     }
-    const QByteArray before = fileBytes();
-    const QDateTime modified = QFileInfo(dbPath()).lastModified();
-    ASSERT_FALSE(before.isEmpty());
-    auto opened = Database::open(dbPath());
-    ASSERT_TRUE(std::holds_alternative<QString>(opened));
-    EXPECT_TRUE(std::get<QString>(opened).contains(dbPath()));
-    EXPECT_EQ(fileBytes(), before);
-    EXPECT_EQ(QFileInfo(dbPath()).lastModified(), modified);
+    runShell(CipherShell, dbPath(), KeyLine + "PRAGMA rekey='someone else';\n");
+    ASSERT_TRUE(runShell(CipherShell, dbPath(), KeyLine + "select count(*) from word;\n")
+                    .contains(QStringLiteral("not a database")));
+    expectRefusedUntouched("not a database");
 }
 
 TEST_F(DatabaseTest, FileThatIsNotADatabaseIsRefusedUntouched)
@@ -121,44 +146,120 @@ TEST_F(DatabaseTest, FileThatIsNotADatabaseIsRefusedUntouched)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(5000, 'x'));
     }
-    auto opened = Database::open(dbPath());
-    ASSERT_TRUE(std::holds_alternative<QString>(opened));
-    EXPECT_EQ(fileBytes(), QByteArray(5000, 'x'));
+    expectRefusedUntouched("not a database");
+    EXPECT_EQ(fileBytes(dbPath()), QByteArray(5000, 'x'));
 }
 
-TEST_F(DatabaseTest, UnreadableFolderGivesAnErrorNamingTheFile)
+TEST_F(DatabaseTest, KeyedDatabaseWithoutTheTablesIsRefusedUntouched)
 {
-    const QString path = m_dir.filePath(QStringLiteral("missing/folder/vorbelmd.dat"));
-    auto opened = Database::open(path);
-    ASSERT_TRUE(std::holds_alternative<QString>(opened));
-    EXPECT_TRUE(std::get<QString>(opened).contains(path));
+    runShell(CipherShell, dbPath(), KeyLine + "create table cxnr(bh);\n");
+    expectRefusedUntouched("scnr, tpb, word, xxb");
+}
+
+TEST_F(DatabaseTest, FileLockedByAnotherProgramIsRefusedUntouched)
+{
+    shellDatabase("vtqzmkpe19880523");
+    const QString marker = m_dir.filePath(QStringLiteral("locked"));
+    QProcess holder;
+    holder.start(CipherShell, {dbPath()});
+    ASSERT_TRUE(holder.waitForStarted(30000));
+    holder.write(KeyLine + "begin exclusive;\nselect count(*) from sqlite_master;\n.system touch '" +
+                 marker.toUtf8() + "'\n");
+    ASSERT_TRUE(holder.waitForBytesWritten(30000));
+    for (int i = 0; i < 3000 && !QFileInfo::exists(marker); ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(QFileInfo::exists(marker)) << "the shell did not take the lock";
+    QFile::remove(marker);
+
+    expectRefusedUntouched("locked");
+    holder.closeWriteChannel();
+    EXPECT_TRUE(holder.waitForFinished(30000));
+}
+
+TEST_F(DatabaseTest, EmptyFileIsGivenTheTables)
+{
+    QFile(dbPath()).open(QIODevice::WriteOnly);
+    ASSERT_EQ(QFileInfo(dbPath()).size(), 0);
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->select(QStringLiteral("select count(*) from sqlite_master where type='table'")).rows[0][0],
+              5);
+}
+
+TEST_F(DatabaseTest, MissingFolderGivesAnErrorNamingTheFileAndCreatesNothing)
+{
+    const QString path = m_dir.filePath(QStringLiteral("missing/vorbelmd.dat"));
+    const QString error = openError(path);
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_TRUE(folderListing(m_dir.path()).isEmpty());
 }
 
 TEST_F(DatabaseTest, StatementErrorsCarryTheEngineMessage)
 {
-    auto db = openOk();
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
     try {
         db->exec(QStringLiteral("select * from nosuchtable"));
-        FAIL();
+        FAIL() << "no error";
     } catch (const StoreError& error) {
-        EXPECT_NE(std::string(error.what()).find("nosuchtable"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("no such table: nosuchtable"), std::string::npos);
     }
 }
 
-TEST_F(DatabaseTest, TransactionCommitsWhenItEnds)
+TEST_F(DatabaseTest, OnlyOneStatementRunsAndSelectsNeverWrite)
+{
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
+    db->exec(QStringLiteral("insert into word (word) values ('a');"));
+    EXPECT_THROW(db->exec(QStringLiteral("insert into word (word) values ('b'); delete from word")),
+                 StoreError);
+    EXPECT_THROW(db->select(QStringLiteral("delete from word")), StoreError);
+    EXPECT_THROW(db->exec(QStringLiteral("insert into word (word) values (?)")), StoreError);
+    EXPECT_EQ(db->select(QStringLiteral("select group_concat(word) from word")).rows[0][0].toString(),
+              QStringLiteral("a"));
+    EXPECT_EQ(db->exec(QStringLiteral("update word set count = 1")), 1);
+}
+
+TEST_F(DatabaseTest, TransactionCommitsWhenTheHandlerStops)
 {
     {
-        auto db = openOk();
+        auto db = openDatabase(dbPath());
+        ASSERT_TRUE(db);
         try {
             Transaction page(*db);
             db->exec(QStringLiteral("insert into cxnr (bh) values (1)"));
             db->exec(QStringLiteral("insert into cxnr (bh) values (2)"));
-            throw StoreError("the handler stops here");
+            EXPECT_TRUE(db->inTransaction());
+            db->exec(QStringLiteral("insert into nosuchtable values (3)"));
         } catch (const StoreError&) {
         }
+        EXPECT_FALSE(db->inTransaction());
+        db->exec(QStringLiteral("insert into cxnr (bh) values (4)"));
     }
-    auto db = openOk();
-    EXPECT_EQ(db->select(QStringLiteral("select count(*) from cxnr")).rows[0][0].toInt(), 2);
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->select(QStringLiteral("select group_concat(bh) from cxnr")).rows[0][0].toString(),
+              QStringLiteral("1,2,4"));
+}
+
+TEST_F(DatabaseTest, NestedTransactionsCommitAtTheOutermost)
+{
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
+    {
+        Transaction outer(*db);
+        {
+            Transaction inner(*db);
+            db->exec(QStringLiteral("insert into tpb (word) values ('a')"));
+            inner.commit();
+            EXPECT_TRUE(db->inTransaction());
+        }
+        outer.commit();
+        EXPECT_FALSE(db->inTransaction());
+        outer.commit(); // a second commit is harmless
+    }
+    EXPECT_EQ(runShell(CipherShell, dbPath(), KeyLine + "select count(*) from tpb;\n").trimmed(),
+              QStringLiteral("1"));
 }
 
 } // namespace

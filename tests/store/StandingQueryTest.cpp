@@ -1,13 +1,10 @@
 #include "store/StandingQuery.h"
-#include "store/Database.h"
-#include "store/PictureCache.h"
+#include "StoreTestSupport.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace vorbel;
+using namespace vorbel::test;
 
 namespace {
 
@@ -16,27 +13,29 @@ class StandingQueryTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        auto opened = Database::open(m_dir.filePath(QStringLiteral("vorbelmd.dat")));
-        ASSERT_TRUE(std::holds_alternative<std::unique_ptr<Database>>(opened));
-        m_db = std::move(std::get<std::unique_ptr<Database>>(opened));
+        m_db = openDatabase(m_dir.filePath(QStringLiteral("vorbelmd.dat")));
+        ASSERT_TRUE(m_db);
     }
 
-    void addOffer(StandingQuery& query, int bh, const QString& jg, const QString& rc = {})
+    void addOffer(StandingQuery& query, int bh, const QVariant& jg, const QVariant& rc = {})
     {
         query.append();
         query.setValue(QStringLiteral("bh"), bh);
-        query.setValue(QStringLiteral("jg"), jg);
-        if (!rc.isEmpty())
+        if (!jg.isNull())
+            query.setValue(QStringLiteral("jg"), jg);
+        if (!rc.isNull())
             query.setValue(QStringLiteral("rc"), rc);
         query.setValue(QStringLiteral("check"), QStringLiteral("点击收藏"));
         query.post();
     }
 
-    QStringList column(const StandingQuery& query, const char* field) const
+    static QStringList column(const StandingQuery& query, const char* field)
     {
         QStringList values;
-        for (int row = 0; row < query.recordCount(); ++row)
-            values << query.valueAt(row, QString::fromLatin1(field)).toString();
+        for (int row = 0; row < query.recordCount(); ++row) {
+            const QVariant value = query.valueAt(row, QString::fromLatin1(field));
+            values << (value.isNull() ? QStringLiteral("<null>") : value.toString());
+        }
         return values;
     }
 
@@ -51,12 +50,14 @@ TEST_F(StandingQueryTest, AppendEditDeleteWriteAtOnceAndKeepTheSnapshot)
     addOffer(query, 1, QStringLiteral("9.5"));
     addOffer(query, 2, QStringLiteral("12"));
     EXPECT_EQ(query.recordCount(), 2);
+    EXPECT_EQ(query.currentRow(), 1);
     EXPECT_EQ(query.value(QStringLiteral("bh")).toInt(), 2);
     EXPECT_TRUE(query.value(QStringLiteral("cph")).isNull());
 
     ASSERT_TRUE(query.locate(QStringLiteral("bh"), 1));
     query.edit();
     query.setValue(QStringLiteral("check"), QStringLiteral("已收藏"));
+    EXPECT_EQ(query.valueAt(0, QStringLiteral("check")).toString(), QStringLiteral("点击收藏"));
     query.post();
     EXPECT_EQ(query.value(QStringLiteral("check")).toString(), QStringLiteral("已收藏"));
 
@@ -64,27 +65,171 @@ TEST_F(StandingQueryTest, AppendEditDeleteWriteAtOnceAndKeepTheSnapshot)
     fresh.openSql(QStringLiteral("select * from cxnr order by jg"));
     ASSERT_TRUE(fresh.locate(QStringLiteral("bh"), 1));
     EXPECT_EQ(fresh.value(QStringLiteral("check")).toString(), QStringLiteral("已收藏"));
+    ASSERT_TRUE(fresh.locate(QStringLiteral("bh"), 2));
+    EXPECT_EQ(fresh.value(QStringLiteral("check")).toString(), QStringLiteral("点击收藏"));
 
     query.deleteCurrent();
     EXPECT_EQ(query.recordCount(), 1);
+    EXPECT_EQ(query.value(QStringLiteral("bh")).toInt(), 2);
     fresh.close();
     fresh.open();
-    EXPECT_EQ(fresh.recordCount(), 1);
-    EXPECT_FALSE(fresh.locate(QStringLiteral("bh"), 1));
+    EXPECT_EQ(column(fresh, "bh"), QStringList{"2"});
+}
+
+TEST_F(StandingQueryTest, PostedRowsReadBackAsStored)
+{
+    StandingQuery words(*m_db, QStringLiteral("ADOQuery1"));
+    words.openSql(QStringLiteral("select * from word"));
+    words.append();
+    words.setValue(QStringLiteral("word"), QStringLiteral("手机"));
+    words.post();
+    EXPECT_EQ(words.value(QStringLiteral("count")), QVariant::fromValue<qlonglong>(0));
+
+    StandingQuery pictures(*m_db, QStringLiteral("qry1"));
+    pictures.openSql(QStringLiteral("select * from tpb"));
+    pictures.append();
+    pictures.setValue(QStringLiteral("bh"), 17);
+    pictures.post();
+    EXPECT_EQ(pictures.value(QStringLiteral("bh")), QVariant(QStringLiteral("17")));
+
+    StandingQuery offers(*m_db, QStringLiteral("ADOQuery2"));
+    offers.openSql(QStringLiteral("select * from cxnr"));
+    offers.append();
+    offers.setValue(QStringLiteral("bh"), QStringLiteral("42"));
+    offers.setValue(QStringLiteral("jg"), QStringLiteral("99.50"));
+    offers.post();
+    EXPECT_EQ(offers.value(QStringLiteral("bh")), QVariant::fromValue<qlonglong>(42));
+    EXPECT_EQ(offers.value(QStringLiteral("jg")), QVariant(QStringLiteral("99.50")));
+}
+
+TEST_F(StandingQueryTest, CursorWalksEveryRowAndStopsAtTheEnd)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QStringLiteral("select * from cxnr"));
+    EXPECT_TRUE(query.eof());
+    EXPECT_FALSE(query.first());
+    EXPECT_EQ(query.currentRow(), -1);
+    for (int bh = 1; bh <= 3; ++bh)
+        addOffer(query, bh, QStringLiteral("1"));
+    query.close();
+    query.open();
+
+    QStringList seen;
+    for (query.first(); !query.eof(); query.next())
+        seen << query.value(QStringLiteral("bh")).toString();
+    EXPECT_EQ(seen, (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(query.currentRow(), 2);
+    EXPECT_EQ(query.value(QStringLiteral("bh")).toInt(), 3);
+
+    EXPECT_FALSE(query.locate(QStringLiteral("bh"), 9));
+    EXPECT_EQ(query.currentRow(), 2);
+    EXPECT_TRUE(query.locate(QStringLiteral("cph"), QVariant()));
+    EXPECT_EQ(query.currentRow(), 0);
+    EXPECT_FALSE(query.eof());
+    EXPECT_THROW(query.locate(QStringLiteral("nosuchfield"), 1), StoreError);
 }
 
 TEST_F(StandingQueryTest, LocateMatchesWholeValuesOnly)
 {
     StandingQuery query(*m_db, QStringLiteral("ADOQuery1"));
     query.openSql(QStringLiteral("select * from word"));
-    query.append();
-    query.setValue(QStringLiteral("word"), QStringLiteral("手机壳"));
-    query.post();
-    EXPECT_FALSE(query.locate(QStringLiteral("word"), QStringLiteral("手机")));
-    EXPECT_TRUE(query.locate(QStringLiteral("word"), QStringLiteral("手机壳")));
+    for (const char* word : {"手机壳", "手机"}) {
+        query.append();
+        query.setValue(QStringLiteral("word"), QString::fromUtf8(word));
+        query.post();
+    }
+    ASSERT_TRUE(query.locate(QStringLiteral("word"), QStringLiteral("手机")));
+    EXPECT_EQ(query.currentRow(), 1);
+    EXPECT_FALSE(query.locate(QStringLiteral("word"), QStringLiteral("手")));
+    EXPECT_FALSE(query.locate(QStringLiteral("word"), QStringLiteral("手机壳 ")));
 }
 
-TEST_F(StandingQueryTest, PriceAndCountOrderByValueAndKeepTheirText)
+TEST_F(StandingQueryTest, MovingWhileEditingPostsIntoTheEditedRecord)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QStringLiteral("select * from cxnr"));
+    addOffer(query, 1, QStringLiteral("1"));
+    addOffer(query, 2, QStringLiteral("2"));
+    query.first();
+    query.edit();
+    query.setValue(QStringLiteral("check"), QStringLiteral("已收藏"));
+    query.next();
+    EXPECT_EQ(query.state(), StandingQuery::State::Browse);
+    EXPECT_EQ(column(query, "check"), (QStringList{"已收藏", "点击收藏"}));
+    EXPECT_EQ(column(query, "bh"), (QStringList{"1", "2"}));
+
+    query.close();
+    query.open();
+    EXPECT_EQ(column(query, "check"), (QStringList{"已收藏", "点击收藏"}));
+}
+
+TEST_F(StandingQueryTest, EditOfARecordDeletedElsewhereFailsAndShowsNothingFalse)
+{
+    StandingQuery results(*m_db, QStringLiteral("ADOQuery2"));
+    StandingQuery other(*m_db, QStringLiteral("qry1"));
+    results.openSql(QStringLiteral("select * from cxnr"));
+    addOffer(results, 1, QStringLiteral("1"));
+    other.execSql(QStringLiteral("delete from cxnr"));
+    results.edit();
+    results.setValue(QStringLiteral("check"), QStringLiteral("已收藏"));
+    EXPECT_THROW(results.post(), StoreError);
+    EXPECT_EQ(results.value(QStringLiteral("check")).toString(), QStringLiteral("点击收藏"));
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*) from cxnr")).rows[0][0], 0);
+}
+
+TEST_F(StandingQueryTest, CancelAndDeleteWhileAppendingWriteNothing)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery3"));
+    query.openSql(QStringLiteral("select * from scnr order by scsj"));
+    query.append();
+    query.setValue(QStringLiteral("ufid"), QStringLiteral("1"));
+    query.cancel();
+    query.append();
+    query.setValue(QStringLiteral("ufid"), QStringLiteral("2"));
+    query.deleteCurrent();
+    query.post();
+    EXPECT_EQ(query.recordCount(), 0);
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*) from scnr")).rows[0][0], 0);
+    EXPECT_THROW(query.setValue(QStringLiteral("ufid"), QStringLiteral("3")), StoreError);
+}
+
+TEST_F(StandingQueryTest, DeletingMovesToTheNextRowAndLastRowToThePrevious)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QStringLiteral("select * from cxnr"));
+    for (int bh = 1; bh <= 3; ++bh)
+        addOffer(query, bh, QStringLiteral("1"));
+    query.setCurrentRow(1);
+    query.deleteCurrent();
+    EXPECT_EQ(query.value(QStringLiteral("bh")).toInt(), 3);
+    query.deleteCurrent();
+    EXPECT_EQ(query.value(QStringLiteral("bh")).toInt(), 1);
+    query.deleteCurrent();
+    EXPECT_TRUE(query.eof());
+    EXPECT_EQ(query.currentRow(), -1);
+    query.deleteCurrent(); // nothing left: no effect
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*) from cxnr")).rows[0][0], 0);
+}
+
+TEST_F(StandingQueryTest, StatementsThatAreNoSingleTableAreReadOnly)
+{
+    StandingQuery query(*m_db, QStringLiteral("qry2"));
+    query.openSql(QStringLiteral("select * from cxnr, scnr"));
+    EXPECT_TRUE(query.tableName().isEmpty());
+    EXPECT_THROW(query.append(), StoreError);
+    query.openSql(QStringLiteral("select count(*) as n from tpb"));
+    EXPECT_EQ(query.value(QStringLiteral("n")).toInt(), 0);
+    EXPECT_THROW(query.edit(), StoreError);
+
+    m_db->exec(QStringLiteral("insert into cxnr (bh) values (1)"));
+    EXPECT_THROW(query.openSql(QStringLiteral("delete from cxnr")), StoreError);
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*) from cxnr")).rows[0][0], 1);
+    query.openSql(QStringLiteral("SELECT * FROM cxnr WHERE bh=?"), {1});
+    EXPECT_EQ(query.tableName(), QStringLiteral("cxnr"));
+    EXPECT_EQ(query.recordCount(), 1);
+}
+
+TEST_F(StandingQueryTest, PriceAndCountStatementsOrderByValueAndKeepTheirText)
 {
     StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
     query.openSql(QStringLiteral("select * from cxnr order by jg"));
@@ -92,76 +237,124 @@ TEST_F(StandingQueryTest, PriceAndCountOrderByValueAndKeepTheirText)
     addOffer(query, 2, QStringLiteral("99.50"), QStringLiteral("1000"));
     addOffer(query, 3, QStringLiteral("99"), QStringLiteral("20"));
     addOffer(query, 4, QStringLiteral("1000.00"), QStringLiteral("300"));
+    addOffer(query, 5, QStringLiteral("面议"), QStringLiteral("n/a"));
+    addOffer(query, 6, QVariant(), QVariant());
     query.close();
     query.open();
-    EXPECT_EQ(column(query, "jg"), (QStringList{"99", "99.50", "100", "1000.00"}));
+    EXPECT_EQ(column(query, "jg"), (QStringList{"99", "99.50", "100", "1000.00", "<null>", "面议"}));
+    query.openSql(QStringLiteral("select * from cxnr order by jg desc"));
+    EXPECT_EQ(column(query, "jg"), (QStringList{"1000.00", "100", "99.50", "99", "面议", "<null>"}));
+    query.openSql(QStringLiteral("SELECT * FROM cxnr ORDER BY rc"));
+    EXPECT_EQ(column(query, "rc"), (QStringList{"5", "20", "300", "1000", "<null>", "n/a"}));
+    query.openSql(QStringLiteral("select * from cxnr where sjlx is null or sjlx='京东商城' order by jg"));
+    EXPECT_EQ(column(query, "bh"), (QStringList{"3", "2", "1", "4", "6", "5"}));
+    EXPECT_EQ(query.sql(),
+              QStringLiteral("select * from cxnr where sjlx is null or sjlx='京东商城' order by jg"));
+}
+
+TEST_F(StandingQueryTest, TitleSortOrdersTheSnapshotAsTheStatementsDo)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QStringLiteral("select * from cxnr order by jg"));
+    addOffer(query, 1, QStringLiteral("100"), QStringLiteral("5"));
+    addOffer(query, 2, QStringLiteral("99.5"), QStringLiteral("1000"));
+    addOffer(query, 3, QStringLiteral("nan"), QStringLiteral("20"));
+    addOffer(query, 4, QStringLiteral("1000.00"), QStringLiteral("inf"));
+    addOffer(query, 5, QStringLiteral("99"), QStringLiteral("20"));
+    addOffer(query, 6, QVariant(), QStringLiteral("300"));
+    query.close();
+    query.open();
+    const QStringList byPrice = column(query, "bh");
 
     query.setSort(QStringLiteral("jg DESC"));
-    EXPECT_EQ(column(query, "jg"), (QStringList{"1000.00", "100", "99.50", "99"}));
-    query.setSort(QStringLiteral("rc"));
-    EXPECT_EQ(column(query, "rc"), (QStringList{"5", "20", "300", "1000"}));
+    EXPECT_EQ(column(query, "jg"), (QStringList{"1000.00", "100", "99.5", "99", "nan", "<null>"}));
+    EXPECT_EQ(query.currentRow(), 0);
+    StandingQuery byStatement(*m_db, QStringLiteral("check"));
+    byStatement.openSql(QStringLiteral("select * from cxnr order by jg DESC"));
+    EXPECT_EQ(column(byStatement, "bh"), column(query, "bh"));
+
+    query.setSort(QStringLiteral("jg ASC"));
+    EXPECT_EQ(column(query, "bh"), byPrice);
     query.setSort(QStringLiteral("rc DESC"));
-    EXPECT_EQ(column(query, "rc"), (QStringList{"1000", "300", "20", "5"}));
+    EXPECT_EQ(column(query, "rc"), (QStringList{"1000", "300", "20", "20", "5", "inf"}));
+    // Equal counts keep the statement's (price) order.
+    EXPECT_EQ(column(query, "bh").mid(2, 2), (QStringList{"5", "3"}));
+    query.setSort(QStringLiteral("rc"));
+    EXPECT_EQ(column(query, "rc"), (QStringList{"5", "20", "20", "300", "1000", "inf"}));
+    EXPECT_EQ(column(query, "bh").mid(1, 2), (QStringList{"5", "3"}));
+
+    query.setSort(QString());
+    EXPECT_EQ(column(query, "bh"), byPrice);
+    query.setSort(QStringLiteral("rc desc, bh"));
+    EXPECT_EQ(column(query, "bh").mid(2, 2), (QStringList{"3", "5"}));
+    EXPECT_THROW(query.setSort(QStringLiteral("price DESC")), StoreError);
+    EXPECT_THROW(query.setSort(QStringLiteral("jg DOWN")), StoreError);
+
+    query.close();
+    query.open();
+    EXPECT_TRUE(query.sort().isEmpty());
+    EXPECT_EQ(column(query, "bh"), byPrice);
+}
+
+TEST_F(StandingQueryTest, FavouritesCollectionTimeStaysInTextOrder)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery3"));
+    query.openSql(QStringLiteral("select * from scnr order by scsj"));
+    for (const char* time : {"2013-1-9", "2013-1-10", "10"}) {
+        query.append();
+        query.setValue(QStringLiteral("scsj"), QString::fromLatin1(time));
+        query.post();
+    }
+    query.close();
+    query.open();
+    EXPECT_EQ(column(query, "scsj"), (QStringList{"10", "2013-1-10", "2013-1-9"}));
 }
 
 TEST_F(StandingQueryTest, KeywordWithAQuoteIsQuotedOrBound)
 {
     StandingQuery tpb(*m_db, QStringLiteral("qry1"));
     tpb.openSql(QStringLiteral("select * from tpb"));
-    tpb.append();
-    tpb.setValue(QStringLiteral("word"), QStringLiteral("it's"));
-    tpb.setValue(QStringLiteral("tpid"), QStringLiteral("P1"));
-    tpb.post();
+    for (const char* word : {"it's", "it"}) {
+        tpb.append();
+        tpb.setValue(QStringLiteral("word"), QString::fromLatin1(word));
+        tpb.setValue(QStringLiteral("tpid"), QStringLiteral("P1"));
+        tpb.post();
+    }
     EXPECT_EQ(quoteSqlText(QStringLiteral("it's")), QStringLiteral("'it''s'"));
-    tpb.openSql(QStringLiteral("select * from tpb where word=") + quoteSqlText(QStringLiteral("it's")));
-    EXPECT_EQ(tpb.recordCount(), 1);
-    tpb.openSql(QStringLiteral("select * from tpb where word=?"), {QStringLiteral("it's")});
-    EXPECT_EQ(tpb.recordCount(), 1);
+    EXPECT_EQ(quoteSqlText(QStringLiteral("''")), QStringLiteral("''''''"));
+    tpb.openSql(tpbForWordSql(QStringLiteral("it's")));
+    EXPECT_EQ(column(tpb, "word"), QStringList{"it's"});
+    tpb.openSql(tpbForWordSql(), {QStringLiteral("it's")});
+    EXPECT_EQ(column(tpb, "word"), QStringList{"it's"});
+    tpb.openSql(tpbForWordSql(QStringLiteral("x' or '1'='1")));
+    EXPECT_EQ(tpb.recordCount(), 0);
 }
 
-TEST_F(StandingQueryTest, SignalsFollowTheProgramsOwnWrites)
+TEST_F(StandingQueryTest, SignalsDescribeEveryChangeOfTheSnapshot)
 {
     StandingQuery query(*m_db, QStringLiteral("ADOQuery3"));
-    query.openSql(QStringLiteral("select * from scnr order by scsj"));
     std::vector<std::string> seen;
-    QObject::connect(&query, &StandingQuery::rowAppended,
-                     [&](int row) { seen.push_back("append " + std::to_string(row)); });
-    QObject::connect(&query, &StandingQuery::rowRemoved,
-                     [&](int row) { seen.push_back("remove " + std::to_string(row)); });
-    query.append();
-    query.setValue(QStringLiteral("ufid"), QStringLiteral("7"));
+    const auto record = [&](const char* what) {
+        return [&seen, what](int row) { seen.push_back(what + std::to_string(row)); };
+    };
+    QObject::connect(&query, &StandingQuery::reset, [&] { seen.push_back("reset"); });
+    QObject::connect(&query, &StandingQuery::rowAppended, record("append "));
+    QObject::connect(&query, &StandingQuery::rowChanged, record("change "));
+    QObject::connect(&query, &StandingQuery::rowRemoved, record("remove "));
+    query.openSql(QStringLiteral("select * from scnr order by scsj"));
+    for (const char* id : {"7", "8"}) {
+        query.append();
+        query.setValue(QStringLiteral("ufid"), QString::fromLatin1(id));
+        query.post();
+    }
+    query.first();
+    query.edit();
+    query.setValue(QStringLiteral("bz2"), QStringLiteral("删除收藏"));
     query.post();
     query.deleteCurrent();
-    EXPECT_EQ(seen, (std::vector<std::string>{"append 0", "remove 0"}));
-}
-
-TEST(PictureCache, HostileProductIdsGetNoFileName)
-{
-    const PictureCache cache(QStringLiteral("/tmp/x/"));
-    for (const QString& cph :
-         {QStringLiteral("../x"), QStringLiteral("/etc/passwd"), QStringLiteral("a\\b"),
-          QStringLiteral("a/b"), QString(QStringLiteral("a")) + QChar(0) + QStringLiteral("b"),
-          QString(300, QLatin1Char('a')), QString(), QStringLiteral("."), QStringLiteral(".."),
-          QStringLiteral("x..y"), QStringLiteral("a\nb")})
-        EXPECT_FALSE(cache.smallPicturePath(cph).has_value()) << cph.toStdString();
-    EXPECT_EQ(cache.smallPicturePath(QStringLiteral("P1a2")), QStringLiteral("/tmp/x/vorbelpic/P1a2.jpg"));
-    EXPECT_EQ(cache.largePicturePath(QStringLiteral("P1a2")),
-              QStringLiteral("/tmp/x/vorbelpic/P1a2_dtp.jpg"));
-}
-
-TEST(PictureCache, FolderIsCreatedAndLinksAreNotPlainFiles)
-{
-    QTemporaryDir dir;
-    const PictureCache cache(dir.path() + QLatin1Char('/'));
-    EXPECT_TRUE(cache.ensureFolder());
-    EXPECT_TRUE(cache.ensureFolder());
-    const QString target = dir.filePath(QStringLiteral("outside.jpg"));
-    QFile(target).open(QIODevice::WriteOnly);
-    const QString link = *cache.smallPicturePath(QStringLiteral("P1"));
-    ASSERT_TRUE(QFile::link(target, link));
-    EXPECT_FALSE(PictureCache::isPlainFile(link));
-    EXPECT_TRUE(PictureCache::isPlainFile(target));
-    EXPECT_TRUE(TempFolderPath().endsWith(QLatin1Char('/')));
+    query.setSort(QStringLiteral("ufid DESC"));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"reset", "append 0", "append 1", "change 0", "remove 0", "reset"}));
 }
 
 } // namespace
