@@ -1,5 +1,6 @@
 #include "platform/Downloader.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -17,7 +18,7 @@ bool isWebUrl(const QUrl& url)
            (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
-QNetworkRequest pictureRequest(const QUrl& url, int stallMs)
+QNetworkRequest fileRequest(const QUrl& url, int stallMs)
 {
     QNetworkRequest request(url);
     request.setRawHeader("Accept", "text/html, */*");
@@ -41,17 +42,18 @@ Downloader::~Downloader()
 
 void Downloader::download(const QUrl& url, const QString& target, QObject* context, Callback done)
 {
-    auto found = m_jobs.find(target);
-    if (found != m_jobs.end()) {
-        found->second->waiters.push_back({context, std::move(done)});
+    const QString key = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
+    Waiter waiter{context, context != nullptr, std::move(done)};
+    if (const auto found = m_jobs.find(key); found != m_jobs.end()) {
+        found->second->waiters.push_back(std::move(waiter));
         return;
     }
     auto job = std::make_unique<Job>();
     job->url = url;
-    job->target = target;
-    job->waiters.push_back({context, std::move(done)});
-    m_jobs.emplace(target, std::move(job));
-    m_queue.push_back(target);
+    job->target = key;
+    job->waiters.push_back(std::move(waiter));
+    m_jobs.emplace(key, std::move(job));
+    m_queue.push_back(key);
     // Start after the caller returns, so a callback never runs inside download().
     QTimer::singleShot(0, this, &Downloader::startNext);
 }
@@ -61,90 +63,113 @@ void Downloader::startNext()
     while (m_running < m_maxConcurrent && !m_queue.empty()) {
         const QString target = m_queue.front();
         m_queue.pop_front();
-        auto found = m_jobs.find(target);
-        if (found != m_jobs.end())
+        if (const auto found = m_jobs.find(target); found != m_jobs.end() && !found->second->reply)
             start(*found->second);
     }
 }
 
 void Downloader::start(Job& job)
 {
-    const QString target = job.target;
-    if (!isWebUrl(job.url)) {
-        QTimer::singleShot(0, this, [this, target, url = job.url] {
-            finish(target, false, QStringLiteral("只能下载 http 或 https 地址: %1").arg(url.toString()));
-        });
-        return;
-    }
-    if (QFileInfo(job.target).isSymLink()) {
-        // A saved file replaces what its name points at: never write through a link planted in the cache.
-        QTimer::singleShot(0, this, [this, target] {
-            finish(target, false, QStringLiteral("目标是符号链接: %1").arg(target));
-        });
-        return;
-    }
-    job.file = std::make_unique<QSaveFile>(job.target);
-    if (!job.file->open(QIODevice::WriteOnly)) {
-        const QString error = job.file->errorString();
-        QTimer::singleShot(0, this, [this, target, error] { finish(target, false, error); });
+    if (const std::optional<QString> refused = openTarget(job)) {
+        finishLater(job.target, *refused);
         return;
     }
     ++m_running;
-    job.reply = m_network.get(pictureRequest(job.url, m_stallMs));
-    connect(job.reply, &QNetworkReply::readyRead, this, [this, &job] { onReadyRead(job); });
-    connect(job.reply, &QNetworkReply::finished, this, [this, &job] { onFinished(job); });
+    job.reply = m_network.get(fileRequest(job.url, m_stallMs));
+    QNetworkReply* reply = job.reply;
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
 }
 
-void Downloader::onReadyRead(Job& job)
+/// Opens the temporary file the body goes to; the reason when the download may not start.
+std::optional<QString> Downloader::openTarget(Job& job)
 {
-    const QByteArray chunk = job.reply->readAll();
-    job.received += chunk.size();
-    if (job.received > m_maxBytes) {
-        job.reply->disconnect(this);
-        job.reply->abort();
-        finish(job.target, false, QStringLiteral("文件过大: %1").arg(job.url.toString()));
+    if (!isWebUrl(job.url))
+        return QStringLiteral("只能下载 http 或 https 地址: %1").arg(job.url.toString());
+    // A saved file follows a link at its name: never write through a link planted in the cache.
+    if (QFileInfo(job.target).isSymLink())
+        return QStringLiteral("目标是符号链接，已拒绝写入: %1").arg(job.target);
+    job.file = std::make_unique<QSaveFile>(job.target);
+    if (!job.file->open(QIODevice::WriteOnly))
+        return QStringLiteral("无法写入 %1: %2").arg(job.target, job.file->errorString());
+    return std::nullopt;
+}
+
+Downloader::Job* Downloader::jobOf(QNetworkReply* reply)
+{
+    for (auto& [target, job] : m_jobs) {
+        if (job->reply == reply)
+            return job.get();
+    }
+    return nullptr;
+}
+
+void Downloader::onReadyRead(QNetworkReply* reply)
+{
+    Job* job = jobOf(reply);
+    if (!job)
+        return;
+    const QByteArray chunk = reply->readAll();
+    job->received += chunk.size();
+    if (job->received > m_maxBytes) {
+        finish(job->target, false,
+               QStringLiteral("文件过大（超过 %1 字节）: %2").arg(m_maxBytes).arg(job->url.toString()));
         return;
     }
-    job.file->write(chunk);
+    job->file->write(chunk);
 }
 
-void Downloader::onFinished(Job& job)
+void Downloader::onFinished(QNetworkReply* reply)
 {
-    onReadyRead(job);
-    if (m_jobs.find(job.target) == m_jobs.end())
-        return; // ended by the size cap
+    onReadyRead(reply);
+    Job* job = jobOf(reply); // gone when the size cap ended it
+    if (!job)
+        return;
+    QString error = failure(*job);
+    if (error.isEmpty() && !job->file->commit())
+        error = job->file->errorString();
+    finish(job->target, error.isEmpty(),
+           error.isEmpty() ? QString() : job->url.toString() + QStringLiteral(": ") + error);
+}
+
+/// Why a finished transfer is no file; empty when it is one.
+QString Downloader::failure(const Job& job) const
+{
     const int status = job.reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    QString error;
-    if (job.reply->error() != QNetworkReply::NoError && (status < 200 || status > 299))
-        error = job.reply->errorString();
-    else if (status < 200 || status > 299)
-        error = QStringLiteral("HTTP %1").arg(status);
-    else if (job.reply->error() != QNetworkReply::NoError)
-        error = job.reply->errorString();
-    else if (job.received == 0)
-        error = QStringLiteral("空文件");
-    else if (!job.file->commit())
-        error = job.file->errorString();
-    finish(job.target, error.isEmpty(),
-           error.isEmpty() ? QString() : job.url.toString() + QStringLiteral(": ") + error);
+    if (status == 0)
+        return job.reply->errorString(); // no answer at all
+    if (status < 200 || status > 299)
+        return QStringLiteral("HTTP %1").arg(status);
+    if (job.reply->error() != QNetworkReply::NoError)
+        return job.reply->errorString(); // the body was cut off
+    if (job.received == 0)
+        return QStringLiteral("空文件");
+    return {};
+}
+
+void Downloader::finishLater(const QString& target, const QString& error)
+{
+    QTimer::singleShot(0, this, [this, target, error] { finish(target, false, error); });
 }
 
 void Downloader::finish(const QString& target, bool ok, const QString& error)
 {
-    auto found = m_jobs.find(target);
+    const auto found = m_jobs.find(target);
     if (found == m_jobs.end())
         return;
-    std::unique_ptr<Job> job = std::move(found->second);
+    const std::unique_ptr<Job> job = std::move(found->second);
     m_jobs.erase(found);
     if (job->reply) {
         --m_running;
         job->reply->disconnect(this);
+        job->reply->abort();
         job->reply->deleteLater();
     }
     if (job->file)
-        job->file->cancelWriting(); // no-op after a commit; otherwise the temporary file is removed
+        job->file->cancelWriting(); // after a commit nothing is left to remove
+    // The job is out of the table first: a callback may download the same target again.
     for (Waiter& waiter : job->waiters) {
-        if (waiter.context)
+        if (!waiter.hasContext || waiter.context)
             waiter.done(ok, error);
     }
     startNext();
@@ -153,9 +178,9 @@ void Downloader::finish(const QString& target, bool ok, const QString& error)
 void Downloader::cancelAll()
 {
     m_queue.clear();
-    auto jobs = std::move(m_jobs);
+    const auto jobs = std::move(m_jobs);
     m_jobs.clear();
-    for (auto& [target, job] : jobs) {
+    for (const auto& [target, job] : jobs) {
         if (job->reply) {
             job->reply->disconnect(this);
             job->reply->abort();
@@ -165,11 +190,6 @@ void Downloader::cancelAll()
             job->file->cancelWriting();
     }
     m_running = 0;
-}
-
-int Downloader::pending() const
-{
-    return int(m_jobs.size());
 }
 
 } // namespace vorbel

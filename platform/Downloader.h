@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -16,7 +18,8 @@ namespace vorbel {
 
 /// Downloads files without blocking the window, several at once. A file appears under its name only
 /// after its whole body arrived (it is written under a temporary name and renamed), so a failure never
-/// leaves a partial or empty file. Redirects are not followed and only http and https are fetched.
+/// leaves a partial or empty file. Only http and https are fetched, redirects are not followed, and a
+/// status outside 2xx, an empty body, a body over the size cap or a transfer that stalls fails.
 class Downloader : public QObject
 {
     Q_OBJECT
@@ -25,15 +28,20 @@ public:
 
     static constexpr qint64 DefaultMaxBytes = 16 * 1024 * 1024;
     static constexpr int DefaultStallMs = 30000;
+    static constexpr int DefaultMaxConcurrent = 6;
 
     explicit Downloader(QNetworkAccessManager& network, QObject* parent = nullptr);
     ~Downloader() override;
 
-    /// Fetches url into target; the callback runs once when it is done (not after cancelAll, nor when
-    /// the context is gone). Two downloads of one target share one transfer.
+    /// Fetches url into target and then calls done once, never inside this call. With a context, done
+    /// is skipped once the context is destroyed. A second download of a target already on its way
+    /// shares that transfer; both callbacks run.
     void download(const QUrl& url, const QString& target, QObject* context, Callback done);
+    /// Drops every queued and running download; their callbacks never run.
     void cancelAll();
-    int pending() const;
+    /// Downloads queued or running.
+    int pending() const { return int(m_jobs.size()); }
+    int running() const { return m_running; }
 
     void setMaxConcurrent(int count) { m_maxConcurrent = std::max(1, count); }
     void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
@@ -43,6 +51,7 @@ private:
     struct Waiter
     {
         QPointer<QObject> context;
+        bool hasContext;
         Callback done;
     };
     struct Job
@@ -57,15 +66,19 @@ private:
 
     void startNext();
     void start(Job& job);
-    void onReadyRead(Job& job);
-    void onFinished(Job& job);
+    std::optional<QString> openTarget(Job& job);
+    void onReadyRead(QNetworkReply* reply);
+    void onFinished(QNetworkReply* reply);
+    Job* jobOf(QNetworkReply* reply);
+    QString failure(const Job& job) const;
     void finish(const QString& target, bool ok, const QString& error);
+    void finishLater(const QString& target, const QString& error);
 
     QNetworkAccessManager& m_network;
     std::map<QString, std::unique_ptr<Job>> m_jobs; // by target
     std::deque<QString> m_queue;
     int m_running = 0;
-    int m_maxConcurrent = 6;
+    int m_maxConcurrent = DefaultMaxConcurrent;
     qint64 m_maxBytes = DefaultMaxBytes;
     int m_stallMs = DefaultStallMs;
 };

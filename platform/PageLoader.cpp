@@ -1,5 +1,7 @@
 #include "platform/PageLoader.h"
 
+#include "platform/PageDecoder.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
@@ -8,24 +10,11 @@ namespace vorbel {
 
 namespace {
 
-constexpr int MaxRedirects = 10;
-constexpr int StallTimeoutMs = 30000;
-
 bool isWebUrl(const QUrl& url)
 {
     const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
-
-QByteArray headerCharset(const QNetworkReply& reply)
-{
-    const QByteArray type = reply.header(QNetworkRequest::ContentTypeHeader).toByteArray();
-    const qsizetype at = type.toLower().indexOf("charset=");
-    if (at < 0)
-        return {};
-    QByteArray charset = type.mid(at + 8);
-    const qsizetype end = charset.indexOf(';');
-    return (end < 0 ? charset : charset.left(end)).trimmed().replace('"', "");
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
 } // namespace
@@ -44,6 +33,7 @@ void PageLoader::Navigate(const QUrl& url)
     cancel();
     m_url = url;
     m_body.clear();
+    m_loading = true;
     const quint64 generation = ++m_generation;
     if (!isWebUrl(url)) {
         // Only web pages are loaded; anything else completes as an empty page, after the caller returns.
@@ -54,9 +44,10 @@ void PageLoader::Navigate(const QUrl& url)
         return;
     }
     QNetworkRequest request(url);
+    // Redirects are followed to other hosts too, but never from https down to http.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(MaxRedirects);
-    request.setTransferTimeout(StallTimeoutMs);
+    request.setTransferTimeout(m_stallMs);
     m_reply = m_network.get(request);
     connect(m_reply, &QNetworkReply::readyRead, this, &PageLoader::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &PageLoader::onFinished);
@@ -64,6 +55,8 @@ void PageLoader::Navigate(const QUrl& url)
 
 void PageLoader::cancel()
 {
+    ++m_generation; // a queued completion of an earlier Navigate no longer fires
+    m_loading = false;
     if (!m_reply)
         return;
     QNetworkReply* reply = m_reply;
@@ -76,10 +69,10 @@ void PageLoader::cancel()
 void PageLoader::onReadyRead()
 {
     m_body += m_reply->readAll();
-    if (m_body.size() > PageText::MaxBodyBytes) {
+    if (m_body.size() > m_maxBodyBytes) {
         cancel();
         m_body.clear();
-        complete(PageText(), QStringLiteral("页面过大（超过 32 MiB），已停止读取。"));
+        complete(PageText(), QStringLiteral("页面过大（超过 %1 字节），已停止读取。").arg(m_maxBodyBytes));
     }
 }
 
@@ -89,7 +82,13 @@ void PageLoader::onFinished()
     m_reply.clear();
     reply->deleteLater();
     m_body += reply->readAll();
-    PageText page = PageText::fromHtml(m_body, headerCharset(*reply));
+    if (m_body.size() > m_maxBodyBytes) {
+        m_body.clear();
+        complete(PageText(), QStringLiteral("页面过大（超过 %1 字节），已停止读取。").arg(m_maxBodyBytes));
+        return;
+    }
+    const QByteArray contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+    PageText page = PageText::fromHtml(m_body, PageDecoder::headerCharset(contentType));
     m_body.clear();
     const QString error = reply->error() == QNetworkReply::NoError ? page.error() : reply->errorString();
     complete(std::move(page), error);
@@ -97,6 +96,7 @@ void PageLoader::onFinished()
 
 void PageLoader::complete(PageText page, QString error)
 {
+    m_loading = false;
     m_page = std::move(page);
     m_error = std::move(error);
     Q_EMIT DocumentComplete();

@@ -11,22 +11,33 @@ class QNetworkReply;
 
 namespace vorbel {
 
-/// The hidden browser's part: loads one page at a time over HTTP(S), following redirects, and hands over
-/// its page text. DocumentComplete fires once per completed load, also when the network or the server
-/// failed (then the page holds the error body, or nothing). A new Navigate cancels the load in flight.
+/// The hidden browser's part: loads one page at a time over HTTP(S), following redirects as a browser
+/// does, and hands over its page text. DocumentComplete fires once per completed load, also when the
+/// network or the server failed; the page then holds the error body, or nothing, and errorText() says
+/// what went wrong. A new Navigate cancels the load in flight, whose completion then never fires.
 class PageLoader : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int MaxRedirects = 10;
+    static constexpr int DefaultStallMs = 30000;
+
     explicit PageLoader(QNetworkAccessManager& network, QObject* parent = nullptr);
     ~PageLoader() override;
 
+    /// Starts loading url. Anything but http and https completes, after the caller returns, as an
+    /// empty page.
     void Navigate(const QUrl& url);
 
     const PageText& page() const { return m_page; }
     QUrl url() const { return m_url; }
-    bool isLoading() const { return !m_reply.isNull(); }
+    bool isLoading() const { return m_loading; }
     QString errorText() const { return m_error; }
+
+    /// A body over this many bytes is not read on; the load completes with an empty page.
+    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
+    /// A transfer that makes no progress for this long fails.
+    void setStallTimeout(int milliseconds) { m_stallMs = milliseconds; }
 
 Q_SIGNALS:
     void DocumentComplete();
@@ -44,6 +55,9 @@ private:
     PageText m_page;
     QString m_error;
     quint64 m_generation = 0;
+    bool m_loading = false;
+    qint64 m_maxBodyBytes = PageText::MaxBodyBytes;
+    int m_stallMs = DefaultStallMs;
 };
 
 } // namespace vorbel

@@ -1,5 +1,7 @@
+// The page text every page reader depends on: serialisation, charsets, line splitting and guards.
 #include "platform/PageText.h"
 #include "codec/Gbk.h"
+#include "platform/PageDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,15 @@ int indexOf(const PageText& page, const QString& line)
     return -1;
 }
 
+QByteArray repeated(const char* unit, int times, const QByteArray& prefix = {})
+{
+    QByteArray out = prefix;
+    for (int i = 0; i < times; ++i)
+        out += unit;
+    return out;
+}
+
+// The shape of the service's result pages: one cell per line.
 const char* const OfferTable =
     "<html>\n<head><title>t</title></head>\n<body>\n<table>\n<tr>\n<td>1001</td>\n"
     "<td>http://s.cn/x?id=1&amp;pid=mm_1</td>\n<td></td>\n<td>No</td>\n</tr>\n</table>\n"
@@ -23,40 +34,67 @@ const char* const OfferTable =
 
 } // namespace
 
-TEST(PageText, ElementNamesAreUpperCaseAndCellsStayOnTheirLines)
+TEST(PageText, CellsKeepTheirLinesInUpperCaseMarkup)
 {
     const PageText page = PageText::fromMarkup(QString::fromUtf8(OfferTable));
-    const int row = indexOf(page, QStringLiteral("<TBODY><TR>"));
+    ASSERT_TRUE(page.error().isEmpty());
+    const int row = indexOf(page, QStringLiteral("<TBODY><TR>")); // the implied body adds no line break
     ASSERT_GE(row, 0) << page.text().toStdString();
     EXPECT_EQ(page.line(row + 1), QStringLiteral("<TD>1001</TD>"));
     EXPECT_EQ(page.line(row + 2), QStringLiteral("<TD>http://s.cn/x?id=1&amp;pid=mm_1</TD>"));
     EXPECT_EQ(page.line(row + 3), QStringLiteral("<TD></TD>"));
     EXPECT_EQ(page.line(row + 4), QStringLiteral("<TD>No</TD>"));
     EXPECT_EQ(page.line(row + 5), QStringLiteral("</TR>"));
-    EXPECT_TRUE(page.line(0).startsWith(QStringLiteral("<HTML><HEAD><TITLE>t</TITLE></HEAD>")));
+    EXPECT_EQ(page.line(0), QStringLiteral("<HTML><HEAD><TITLE>t</TITLE></HEAD>"));
+    EXPECT_EQ(page.line(page.count() - 1), QStringLiteral("</BODY></HTML>"));
 }
 
 TEST(PageText, BodyLineCarriesTheTextAfterIt)
 {
     const PageText page =
         PageText::fromMarkup(QStringLiteral("<html>\n<head></head>\n<body>U12345\n</body>\n</html>"));
-    ASSERT_GE(page.count(), 2);
     EXPECT_EQ(page.line(0), QStringLiteral("<HTML><HEAD></HEAD>"));
     EXPECT_EQ(page.line(1), QStringLiteral("<BODY>U12345"));
+    // A bare text page gets the implied elements on its first line.
+    EXPECT_EQ(PageText::fromMarkup(QStringLiteral("U777")).line(0),
+              QStringLiteral("<HTML><HEAD></HEAD><BODY>U777</BODY></HTML>"));
 }
 
-TEST(PageText, TextIsEscapedAsBrowsersDo)
+TEST(PageText, SerialisesAsTheOldEngineDid)
 {
-    const PageText page =
-        PageText::fromMarkup(QStringLiteral("<p a=\"x&quot;y\">1 &lt; 2 &amp;&amp; 3&nbsp;&gt; 0</p>"));
+    const QString text =
+        PageText::fromMarkup(QStringLiteral("<P Class=\"x&quot;y\" ID=a>1 &lt; 2 &amp;&amp; 3&nbsp;&gt; 0</P>"
+                                            "<p>a<br>b<IMG src=x><my-tag Data-X='1'>t</my-tag>"
+                                            "<!-- note --><textarea><b>&amp;</textarea>"
+                                            "<script>if (a<b && c) go();</script>"
+                                            "<style>p > a { }</style>"))
+            .text();
     EXPECT_TRUE(
-        page.text().contains(QStringLiteral("<P a=\"x&quot;y\">1 &lt; 2 &amp;&amp; 3&nbsp;&gt; 0</P>")))
-        << page.text().toStdString();
-    const PageText voids = PageText::fromMarkup(QStringLiteral("<p>a<br>b<img src=x></p>"));
-    EXPECT_TRUE(voids.text().contains(QStringLiteral("a<BR>b<IMG src=\"x\"></P>")));
+        text.contains(QStringLiteral("<P class=\"x&quot;y\" id=\"a\">1 &lt; 2 &amp;&amp; 3&nbsp;&gt; 0</P>")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("a<BR>b<IMG src=\"x\"><MY-TAG data-x=\"1\">t</MY-TAG>")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<!-- note -->")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<TEXTAREA>&lt;b&gt;&amp;</TEXTAREA>")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<SCRIPT>if (a<b && c) go();</SCRIPT>")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<STYLE>p > a { }</STYLE>")));
+    EXPECT_FALSE(text.contains(QStringLiteral("</BR>")));
+    EXPECT_FALSE(text.contains(QStringLiteral("</IMG>")));
 }
 
-TEST(PageText, ReadingPastTheEndGivesAnEmptyLine)
+TEST(PageText, LinesSplitAtEveryKindOfBreak)
+{
+    const PageText page = PageText::fromMarkup(QStringLiteral("<body>a\r\nb\rc\nd\n\ne\n"));
+    const QStringList expected{QStringLiteral("<HTML><HEAD></HEAD><BODY>a"),
+                               QStringLiteral("b"),
+                               QStringLiteral("c"),
+                               QStringLiteral("d"),
+                               QString(),
+                               QStringLiteral("e"),
+                               QStringLiteral("</BODY></HTML>")};
+    EXPECT_EQ(page.lines(), expected);
+}
+
+TEST(PageText, ReadingOutsideThePageGivesEmptyLines)
 {
     const PageText page = PageText::fromLines({QStringLiteral("a"), QStringLiteral("b")});
     EXPECT_EQ(page.count(), 2);
@@ -64,66 +102,124 @@ TEST(PageText, ReadingPastTheEndGivesAnEmptyLine)
     EXPECT_EQ(page.line(-1), QString());
     EXPECT_EQ(page.line(99), QString());
     EXPECT_EQ(PageText().count(), 0);
+    EXPECT_EQ(PageText().line(0), QString());
 }
 
-TEST(PageText, LongLinesAreCutAtGbkBytes)
+TEST(PageText, LongLinesAreCutAtWholeGbkCharacters)
 {
-    const QString longCell = QString(3000, QChar(0x4E2D)); // 6000 GBK bytes
-    const PageText page =
-        PageText::fromMarkup(QStringLiteral("<p>") + longCell + QStringLiteral("</p>\nnext"));
-    int cut = -1;
-    for (int i = 0; i < page.count(); ++i)
-        if (page.line(i).contains(QChar(0x4E2D)))
-            cut = i;
-    ASSERT_GE(cut, 0);
-    EXPECT_LE(toGbk(page.line(cut)).size(), 4096);
-    EXPECT_GE(toGbk(page.line(cut)).size(), 4095);
-    EXPECT_TRUE(page.text().contains(QStringLiteral("next")));
+    const QChar zhong(0x4E2D); // two GBK bytes
+    const PageText chinese =
+        PageText::fromMarkup(QStringLiteral("<p>") + QString(3000, zhong) + QStringLiteral("\nnext"));
+    EXPECT_EQ(toGbk(chinese.line(0)).size(), 4096);
+    EXPECT_TRUE(chinese.line(0).endsWith(zhong));
+    EXPECT_EQ(chinese.line(1), QStringLiteral("next</P></BODY></HTML>"));
+
+    // One ASCII byte in front leaves room for an odd count only: the character that would straddle
+    // byte 4096 goes entirely.
+    const PageText odd = PageText::fromMarkup(QStringLiteral("<p>a") + QString(3000, zhong));
+    const QByteArray bytes = toGbk(odd.line(0));
+    EXPECT_EQ(bytes.size(), 4095);
+    EXPECT_EQ(fromGbk(bytes), odd.line(0));
+
+    const PageText ascii = PageText::fromMarkup(QStringLiteral("<p>") + QString(5000, QLatin1Char('x')));
+    EXPECT_EQ(ascii.line(0).size(), 4096);
 }
 
-TEST(PageText, GbkPagesByHeaderAndByMeta)
+TEST(PageText, CharsetFromHeaderMetaOrContent)
 {
-    const QByteArray gbkBody =
-        toGbk(QStringLiteral("<html><body><table><tr>\n<td>淘宝网</td>\n</tr></table></body></html>"));
-    EXPECT_TRUE(PageText::fromHtml(gbkBody, "gbk").text().contains(QStringLiteral("<TD>淘宝网</TD>")));
-    const QByteArray withMeta = toGbk(QStringLiteral(
-        "<html><head><meta "
-        "charset=\"gb2312\"></head><body><table><tr>\n<td>京东商城</td>\n</tr></table></body></html>"));
-    EXPECT_TRUE(PageText::fromHtml(withMeta).text().contains(QStringLiteral("<TD>京东商城</TD>")));
+    const QString cell =
+        QStringLiteral("<html><body><table><tr>\n<td>淘宝网</td>\n</tr></table></body></html>");
+    const QString expected = QStringLiteral("<TD>淘宝网</TD>");
+    EXPECT_EQ(PageText::fromHtml(toGbk(cell), "gbk").line(1), expected);
+    EXPECT_EQ(PageText::fromHtml(toGbk(cell), "GB2312").line(1), expected);
+
+    const QByteArray meta = toGbk(QStringLiteral("<meta charset=\"gb2312\">") + cell);
+    EXPECT_EQ(PageText::fromHtml(meta).line(1), expected);
     const QByteArray httpEquiv =
-        toGbk(QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
-                             "charset=GBK\"></head><body>亚马逊</body></html>"));
-    EXPECT_TRUE(PageText::fromHtml(httpEquiv).text().contains(QStringLiteral("亚马逊")));
-    // Without any declaration, bytes that are not UTF-8 are read as GBK.
-    EXPECT_TRUE(PageText::fromHtml(toGbk(QStringLiteral("<body>当当网</body>")))
+        toGbk(QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=GBK\">") + cell);
+    EXPECT_EQ(PageText::fromHtml(httpEquiv).line(1), expected);
+    // A charset nobody knows falls through to the next rule.
+    EXPECT_EQ(PageText::fromHtml(meta, "x-no-such-charset").line(1), expected);
+    // The header wins over the page's own declaration.
+    const QByteArray utf8WithGbkMeta = (QStringLiteral("<meta charset=gbk>") + cell).toUtf8();
+    EXPECT_EQ(PageText::fromHtml(utf8WithGbkMeta, "utf-8").line(1), expected);
+
+    // Undeclared: valid UTF-8 is UTF-8, anything else GBK.
+    EXPECT_EQ(PageText::fromHtml(cell.toUtf8()).line(1), expected);
+    EXPECT_EQ(PageText::fromHtml(toGbk(cell)).line(1), expected);
+    // A replacement character written in the page is still valid UTF-8.
+    EXPECT_TRUE(PageText::fromHtml(QStringLiteral("<p>\uFFFD 苏宁易购").toUtf8())
                     .text()
-                    .contains(QStringLiteral("当当网")));
+                    .contains(QStringLiteral("\uFFFD 苏宁易购")));
+    // Characters outside GBK survive a GB18030 page.
+    const QString emoji = QStringLiteral("<p>1号店 \U0001F600");
+    EXPECT_TRUE(PageText::fromHtml(toGbk(emoji), "gbk").text().contains(QStringLiteral("1号店 \U0001F600")));
 }
 
-TEST(PageText, Utf8Pages)
+TEST(PageText, ByteOrderMarkDecidesAndIsDropped)
 {
-    const QByteArray body =
-        QStringLiteral("<html><body><table><tr>\n<td>苏宁易购</td>\n</tr></table></body></html>").toUtf8();
-    EXPECT_TRUE(PageText::fromHtml(body, "utf-8").text().contains(QStringLiteral("<TD>苏宁易购</TD>")));
-    EXPECT_TRUE(PageText::fromHtml(body).text().contains(QStringLiteral("<TD>苏宁易购</TD>")));
+    const QString page = QStringLiteral("<body>U42 京东商城");
+    const PageText utf8 = PageText::fromHtml(QByteArray("\xEF\xBB\xBF") + page.toUtf8(), "gbk");
+    EXPECT_EQ(utf8.line(0), QStringLiteral("<HTML><HEAD></HEAD><BODY>U42 京东商城</BODY></HTML>"));
+    QByteArray utf16("\xFF\xFE");
+    for (QChar c : page)
+        utf16 += char(c.unicode() & 0xFF), utf16 += char(c.unicode() >> 8);
+    EXPECT_EQ(PageText::fromHtml(utf16).line(0), utf8.line(0));
 }
 
-TEST(PageText, GuardsRefuseOversizedAndTooDeepPages)
+TEST(PageText, HeaderCharsetIsTakenFromContentType)
 {
-    const QByteArray huge(PageText::MaxBodyBytes + 1, 'a');
-    const PageText big = PageText::fromHtml(huge);
+    EXPECT_EQ(PageDecoder::headerCharset("text/html; charset=GBK"), QByteArray("gbk"));
+    EXPECT_EQ(PageDecoder::headerCharset("text/html;charset=\"utf-8\"; q=1"), QByteArray("utf-8"));
+    EXPECT_EQ(PageDecoder::headerCharset("text/html"), QByteArray());
+}
+
+TEST(PageText, OversizedAndPathologicalPagesAreRefusedWithAReason)
+{
+    const PageText big = PageText::fromHtml(QByteArray(PageText::MaxBodyBytes + 1, 'a'));
     EXPECT_EQ(big.count(), 0);
-    EXPECT_FALSE(big.error().isEmpty());
+    EXPECT_TRUE(big.error().contains(QStringLiteral("32 MiB")));
 
-    QByteArray deep;
-    for (int i = 0; i < 300000; ++i)
-        deep += "<div>";
-    const PageText nested = PageText::fromHtml(deep);
-    EXPECT_EQ(nested.count(), 0);
-    EXPECT_FALSE(nested.error().isEmpty());
+    const PageText deep = PageText::fromHtml(repeated("<div>", 300000));
+    EXPECT_EQ(deep.count(), 0);
+    EXPECT_TRUE(deep.error().contains(QStringLiteral("嵌套")));
 
-    QByteArray fine;
-    for (int i = 0; i < 2000; ++i)
-        fine += "<div>";
-    EXPECT_GT(PageText::fromHtml(fine).count(), 0);
+    // Misnested bold reopened inside every paragraph nests without any nested tag in the source.
+    const PageText reopened = PageText::fromHtml(repeated("<p><b>x</p>\n", 20000));
+    EXPECT_TRUE(reopened.error().contains(QStringLiteral("嵌套"))) << reopened.error().toStdString();
+
+    // A thousand open formatting elements copied into every paragraph: few bytes, many elements.
+    QByteArray copies = "<div>";
+    for (int i = 0; i < 1000; ++i)
+        copies += "<b id=" + QByteArray::number(i) + '>';
+    const PageText bomb = PageText::fromHtml(repeated("<div>x</div>", 1000, copies + "</div>"));
+    EXPECT_TRUE(bomb.error().contains(QStringLiteral("元素过多"))) << bomb.error().toStdString();
+
+    // End tags the parser has to search thousands of open elements for.
+    const PageText searched = PageText::fromHtml(repeated("</zz>", 100000, repeated("<span>", 4000)));
+    EXPECT_TRUE(searched.error().contains(QStringLiteral("复杂"))) << searched.error().toStdString();
+}
+
+TEST(PageText, WidePagesWithManySiblingsAreRead)
+{
+    const std::pair<const char*, const char*> pages[] = {
+        {"<p>", "<br>"},
+        {"<p>", "<img src=a.jpg>"},
+        {"<table>", "<tr><td>x<td>y"},
+        {"<ul>", "<li>item"},
+        {"<body>", "<p>para"},
+        {"<select>", "<option>o"},
+        {"<dl>", "<dt>t<dd>d"},
+        {"<table>", "<tr><td><font>x</td>"},
+        {"<div>", "<input type=hidden>"},
+        {"<div>", "<script>document.write('<div>')</script>"},
+        {"<div>", "<!-- <div> -->"},
+    };
+    for (const auto& [prefix, unit] : pages) {
+        const PageText page = PageText::fromHtml(repeated(unit, 30000, prefix));
+        EXPECT_TRUE(page.error().isEmpty()) << unit << ": " << page.error().toStdString();
+        EXPECT_GT(page.count(), 0) << unit;
+    }
+    // Moderately nested real pages are fine too.
+    EXPECT_TRUE(PageText::fromHtml(repeated("<div>", 1000)).error().isEmpty());
 }

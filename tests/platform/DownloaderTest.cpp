@@ -1,0 +1,228 @@
+#include "platform/Downloader.h"
+#include "TestServer.h"
+#include "platform/PageLoader.h"
+#include "testing/EventLoop.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace vorbel;
+using namespace vorbel::test;
+
+namespace {
+
+struct Result
+{
+    int calls = 0;
+    bool ok = false;
+    QString error;
+};
+
+class DownloaderTest : public ::testing::Test
+{
+protected:
+    QString target(const QString& name) const { return m_dir.filePath(name); }
+
+    Downloader::Callback recorder(Result& result)
+    {
+        return [&result](bool ok, const QString& error) {
+            ++result.calls;
+            result.ok = ok;
+            result.error = error;
+        };
+    }
+
+    Result fetch(const QUrl& url, const QString& name)
+    {
+        Result result;
+        m_downloader.download(url, target(name), &m_context, recorder(result));
+        EXPECT_EQ(result.calls, 0); // never inside download()
+        EXPECT_TRUE(waitUntil([&] { return result.calls > 0; }));
+        return result;
+    }
+
+    QByteArray contents(const QString& name) const
+    {
+        QFile file(target(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QStringList leftovers() const
+    {
+        return QDir(m_dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    TestServer m_server;
+    QNetworkAccessManager m_network;
+    Downloader m_downloader{m_network};
+    QObject m_context;
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(DownloaderTest, WritesTheWholeBodyWithTheClientsHeaders)
+{
+    const Result result = fetch(m_server.url("/pic.jpg"), QStringLiteral("p.jpg"));
+    EXPECT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(contents(QStringLiteral("p.jpg")), QByteArray::fromStdString(TestServer::picture()));
+    EXPECT_EQ(m_server.header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+    EXPECT_EQ(m_server.header("Accept"), "text/html, */*");
+    EXPECT_EQ(m_server.header("Content-Type"), "text/html");
+    EXPECT_EQ(leftovers(), QStringList{QStringLiteral("p.jpg")});
+    EXPECT_EQ(m_downloader.pending(), 0);
+}
+
+TEST_F(DownloaderTest, FailuresLeaveNoFileBehind)
+{
+    m_downloader.setMaxBytes(100000);
+    m_downloader.setStallTimeout(300);
+    for (const char* path : {"/error", "/moved", "/empty.jpg", "/big", "/cut.jpg", "/drip.jpg"}) {
+        const Result result = fetch(m_server.url(path), QStringLiteral("x.jpg"));
+        EXPECT_EQ(result.calls, 1) << path;
+        EXPECT_FALSE(result.ok) << path;
+        EXPECT_FALSE(result.error.isEmpty()) << path;
+        EXPECT_TRUE(leftovers().isEmpty()) << path << ": " << leftovers().join(' ').toStdString();
+    }
+    const Result refused = fetch(refusedUrl(), QStringLiteral("x.jpg"));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(DownloaderTest, FailureKeepsTheFileThatWasThere)
+{
+    QFile earlier(target(QStringLiteral("keep.jpg")));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    EXPECT_FALSE(fetch(m_server.url("/cut.jpg"), QStringLiteral("keep.jpg")).ok);
+    EXPECT_EQ(contents(QStringLiteral("keep.jpg")), QByteArray("earlier"));
+    EXPECT_TRUE(fetch(m_server.url("/pic.jpg"), QStringLiteral("keep.jpg")).ok);
+    EXPECT_EQ(contents(QStringLiteral("keep.jpg")).size(), 1000);
+}
+
+TEST_F(DownloaderTest, OnlyWebUrlsAreFetched)
+{
+    for (const char* url :
+         {"file:///etc/hostname", "data:image/jpeg;base64,AAAA", "qrc:/logo.jpg", "http:///x.jpg"}) {
+        const Result result = fetch(QUrl(QString::fromLatin1(url)), QStringLiteral("f.jpg"));
+        EXPECT_EQ(result.calls, 1) << url;
+        EXPECT_FALSE(result.ok) << url;
+    }
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(DownloaderTest, APlantedLinkIsNeverWrittenThrough)
+{
+    const QString outside = target(QStringLiteral("outside.txt"));
+    ASSERT_TRUE(QFile::link(outside, target(QStringLiteral("link.jpg"))));
+    const Result result = fetch(m_server.url("/pic.jpg"), QStringLiteral("link.jpg"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(QFile::exists(outside));
+    EXPECT_EQ(m_server.pictureRequests(), 0);
+}
+
+TEST_F(DownloaderTest, OneTargetSharesOneTransfer)
+{
+    Result first, second, third;
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("same.jpg")), &m_context,
+                          recorder(first));
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("same.jpg")), &m_context,
+                          recorder(second));
+    m_downloader.download(m_server.url("/pic.jpg"), m_dir.path() + QStringLiteral("/./same.jpg"), nullptr,
+                          recorder(third));
+    EXPECT_EQ(m_downloader.pending(), 1);
+    ASSERT_TRUE(waitUntil([&] { return first.calls && second.calls && third.calls; }));
+    EXPECT_TRUE(first.ok && second.ok && third.ok);
+    settle();
+    EXPECT_EQ(first.calls + second.calls + third.calls, 3);
+    EXPECT_EQ(m_server.pictureRequests(), 1);
+}
+
+TEST_F(DownloaderTest, RunsNoMoreThanTheMaximumAtOnce)
+{
+    m_downloader.setMaxConcurrent(2);
+    std::vector<Result> results(5);
+    for (int i = 0; i < 5; ++i)
+        m_downloader.download(m_server.url("/gated.jpg"), target(QStringLiteral("g%1.jpg").arg(i)),
+                              &m_context, recorder(results[std::size_t(i)]));
+    ASSERT_TRUE(waitUntil([&] { return m_server.gate().waiting() == 2; }));
+    settle();
+    EXPECT_EQ(m_server.gate().waiting(), 2);
+    EXPECT_EQ(m_downloader.running(), 2);
+    EXPECT_EQ(m_downloader.pending(), 5);
+    m_server.gate().open();
+    ASSERT_TRUE(waitUntil([&] {
+        return std::all_of(results.begin(), results.end(), [](const Result& r) { return r.calls == 1; });
+    }));
+    EXPECT_EQ(m_server.gate().peak(), 2);
+    for (const Result& result : results)
+        EXPECT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(m_downloader.pending(), 0);
+}
+
+TEST_F(DownloaderTest, CancelledDownloadsReportNothingAndWriteNothing)
+{
+    m_downloader.setMaxConcurrent(2);
+    int calls = 0;
+    for (int i = 0; i < 6; ++i)
+        m_downloader.download(m_server.url("/gated.jpg"), target(QStringLiteral("c%1.jpg").arg(i)),
+                              &m_context, [&](bool, const QString&) { ++calls; });
+    ASSERT_TRUE(waitUntil([&] { return m_server.gate().waiting() == 2; }));
+    m_downloader.cancelAll();
+    EXPECT_EQ(m_downloader.pending(), 0);
+    m_server.gate().open();
+    settle(300);
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(leftovers().isEmpty());
+    // The downloader is usable afterwards.
+    EXPECT_TRUE(fetch(m_server.url("/pic.jpg"), QStringLiteral("after.jpg")).ok);
+}
+
+TEST_F(DownloaderTest, CallbacksFollowTheirContext)
+{
+    auto gone = std::make_unique<QObject>();
+    Result dropped, free;
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("a.jpg")), gone.get(),
+                          recorder(dropped));
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("b.jpg")), nullptr, recorder(free));
+    gone.reset();
+    ASSERT_TRUE(waitUntil([&] { return free.calls == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(target(QStringLiteral("a.jpg"))); }));
+    settle();
+    EXPECT_EQ(dropped.calls, 0);
+    EXPECT_TRUE(free.ok);
+}
+
+TEST_F(DownloaderTest, ACallbackMayStartTheSameDownloadAgain)
+{
+    Result again;
+    int firstCalls = 0;
+    m_downloader.download(
+        m_server.url("/cut.jpg"), target(QStringLiteral("r.jpg")), &m_context, [&](bool ok, const QString&) {
+            ++firstCalls;
+            if (!ok)
+                m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("r.jpg")), &m_context,
+                                      recorder(again));
+        });
+    ASSERT_TRUE(waitUntil([&] { return again.calls == 1; }));
+    EXPECT_EQ(firstCalls, 1);
+    EXPECT_TRUE(again.ok);
+    EXPECT_EQ(contents(QStringLiteral("r.jpg")).size(), 1000);
+}
+
+TEST_F(DownloaderTest, CookiesOfPagesGoWithDownloads)
+{
+    PageLoader loader(m_network);
+    int loaded = 0;
+    QObject::connect(&loader, &PageLoader::DocumentComplete, [&] { ++loaded; });
+    loader.Navigate(m_server.url("/login"));
+    ASSERT_TRUE(waitUntil([&] { return loaded == 1; }));
+    EXPECT_TRUE(fetch(m_server.url("/pic.jpg"), QStringLiteral("c.jpg")).ok);
+    EXPECT_NE(m_server.header("Cookie").find("sid=42"), std::string::npos);
+}
