@@ -274,7 +274,10 @@ void Tfrmvorbel::wbwebbDocumentComplete()
     m_mmo1 = m_wbwebb->page();
     if (m_state.PageMode != AppState::Search)
         return;
-    applyUserBootstrap(m_mmo1, m_queries->qry2, m_state);
+    // An error page or a page cut short carries no identity: taken as one, it would be kept for good and
+    // sent with every request. Without it the next start asks again.
+    if (m_wbwebb->errorText().isEmpty())
+        applyUserBootstrap(m_mmo1, m_queries->qry2, m_state);
     Q_EMIT searchPageCompleted();
 }
 

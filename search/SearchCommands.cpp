@@ -24,6 +24,7 @@ namespace vorbel {
 
 namespace {
 const QString NoNetwork = QStringLiteral("可能当前网络没有连接，请检查连通后再次搜索。");
+const QString CutPage = QStringLiteral("搜索结果页面没有完整收到（%1），列表可能不全，请稍后再次搜索。");
 } // namespace
 
 SearchCommands::SearchCommands(Tfrmvorbel& window)
@@ -97,6 +98,7 @@ void SearchCommands::suiButton1Click()
 
 void SearchCommands::wbwebbDocumentComplete()
 {
+    m_pageError = m_window.wbwebb().errorText();
     m_window.guarded([this] { m_reader->read(m_window.mmo1()); });
 }
 
@@ -114,8 +116,14 @@ void SearchCommands::endSearch(int count)
     m_window.progressPanel().hideBehind();
     m_window.setStatusText(QStringLiteral("本次搜索结果有: %1 条记录").arg(count));
     m_grid->colourColumns();
-    if (!m_window.state().BeforeFirstSearch && count == 0)
+    if (m_window.state().BeforeFirstSearch)
+        return;
+    if (count == 0)
         m_window.services().messages.inform(NoNetwork, MessageBoxes::Icon::Information);
+    else if (!m_pageError.isEmpty())
+        // The offers of a page cut short are stored as far as they arrived; a count alone would pass
+        // the part for the whole list.
+        m_window.services().messages.inform(CutPage.arg(m_pageError), MessageBoxes::Icon::Warning);
 }
 
 void SearchCommands::failSearch(const QString& message, int count)

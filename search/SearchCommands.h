@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <memory>
 
 namespace vorbel {
@@ -35,6 +36,8 @@ private:
     Tfrmvorbel& m_window;
     ResultGrid* m_grid;
     ResultPageReader* m_reader;
+    /// Why the page being read did not arrive whole; empty when it did.
+    QString m_pageError;
 };
 
 } // namespace vorbel

@@ -20,14 +20,28 @@ namespace vorbel::test {
 class WindowHarness
 {
 public:
-    WindowHarness() : m_service(makeOptions(m_serviceNow))
+    WindowHarness() : WindowHarness(service::ServiceOptions{}) {}
+
+    /// The service starts with these options (faults, latency, page size) on a free port.
+    explicit WindowHarness(service::ServiceOptions options)
+        : m_service(std::make_unique<service::ReferenceService>(withClock(std::move(options), 0)))
     {
-        m_service.start();
+        m_service->start();
         QDir::setCurrent(m_dir.path());
         qputenv("TMPDIR", m_dir.path().toUtf8());
     }
 
-    ~WindowHarness() { m_service.stop(); }
+    ~WindowHarness() { m_service->stop(); }
+
+    /// Serves with other options from now on, at the same address, so a window that started against a
+    /// sound service meets the faults in its next request. False when the port could not be bound again.
+    bool reconfigureService(service::ServiceOptions options)
+    {
+        const int port = m_service->port();
+        m_service->stop();
+        m_service = std::make_unique<service::ReferenceService>(withClock(std::move(options), port));
+        return m_service->start();
+    }
 
     Tfrmvorbel& open()
     {
@@ -40,22 +54,21 @@ public:
 
     ServiceConfig config() const
     {
-        const QString base = QString::fromStdString(m_service.baseUrl());
+        const QString base = QString::fromStdString(m_service->baseUrl());
         return ServiceConfig{base, base};
     }
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    service::ReferenceService& service() { return m_service; }
+    service::ReferenceService& service() { return *m_service; }
     RecordingBrowser& browser() { return m_browser; }
     ScriptedMessageBoxes& messages() { return m_messages; }
     Tfrmvorbel& window() { return *m_window; }
 
 private:
-    static service::ServiceOptions makeOptions(std::atomic<std::int64_t>& now)
+    service::ServiceOptions withClock(service::ServiceOptions options, int port)
     {
-        service::ServiceOptions options;
-        options.port = 0;
-        options.clock = [&now] { return now.load(); };
+        options.port = port;
+        options.clock = [this] { return m_serviceNow.load(); };
         return options;
     }
 
@@ -65,7 +78,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    service::ReferenceService m_service;
+    std::unique_ptr<service::ReferenceService> m_service;
     QNetworkAccessManager m_network;
     RecordingBrowser m_browser;
     ScriptedMessageBoxes m_messages;
