@@ -25,6 +25,13 @@ public:
     /// The picture scaled to fill size; a null image when the file is missing or does not decode (a
     /// missing file is asked again next time, since it may still arrive).
     QImage picture(const QString& path, QSize size);
+    /// Forgets every decoded picture.
+    void clear()
+    {
+        m_entries.clear();
+        m_index.clear();
+        m_bytes = 0;
+    }
 
 private:
     struct Entry

@@ -29,6 +29,7 @@ public:
     /// The product name in blue and the rating in RGB(128,0,64), as after a search.
     void colourColumns();
     ResultGridModel& model() const { return *m_model; }
+    ThumbnailCache& thumbnails() { return m_thumbnails; }
     QString sortMarker(const QString& field) const;
 
 protected:

@@ -69,7 +69,9 @@ void fillGeneric(Offer& offer, const std::string& keyword, std::uint64_t h, bool
 {
     std::string name = genuine ? "正品 " : "";
     name += firstCodePoints(keyword, NameKeywordLength) + " " + Adjectives[(h >> 8) % Adjectives.size()];
-    name += " " + std::string(1, char('A' + (h >> 16) % 26)) + std::to_string(100 + index * 7 + int(h % 90));
+    name += ' ';
+    name += char('A' + (h >> 16) % 26);
+    name += std::to_string(100 + index * 7 + int(h % 90));
     offer.name = name;
     const int baseYuan = 10 + int(stableHash(keyword) % 4000);
     offer.priceCents = priceIn(h >> 21, baseYuan * 7 / 10, baseYuan * 13 / 10, offer.wholePrice);

@@ -52,7 +52,11 @@ void offerRow(std::string& out, const Offer& offer, const std::string& bhText, s
     cell(out, bhText);
     cell(out, offer.cph);
     cell(out, offer.name);
-    cell(out, pictureUrl(options, offer.cph, false));
+    if (options.showPictures)
+        out +=
+            "<td><img src=\"" + escapeMarkup(pictureUrl(options, offer.cph, false)) + "\" alt=\"\"></td>\n";
+    else
+        cell(out, pictureUrl(options, offer.cph, false));
     cell(out, pictureUrl(options, offer.cph, true));
     cell(out, std::to_string(offer.count));
     cell(out, formatPrice(cents, offer.wholePrice));
@@ -138,6 +142,9 @@ std::string resultPage(const std::string& keyword, const std::vector<Offer>& off
                        const std::set<int>& collected, const PageOptions& options)
 {
     std::string out = head(keyword + " - 比价结果", options) + "<body>\n";
+    if (options.showPictures)
+        out += "<script>addEventListener('load', () => { document.title = Math.round(performance.now()); "
+               "});</script>\n";
     if (options.noTable)
         return out + "<p>比价服务正在维护，请稍后再试。</p>\n" + Tail;
     out.reserve(out.size() + offers.size() * 640 + 64);

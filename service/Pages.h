@@ -16,6 +16,10 @@ struct PageOptions
     std::string charset;    ///< declared in the meta element
     bool badNumber = false; ///< one offer in the middle carries a number cell that is not a number
     bool noTable = false;   ///< the result page leaves its table out
+    /// The result page as a browser would show it: the small picture cell holds the picture itself, and
+    /// the page's title becomes the milliseconds from the request until the load event (every picture
+    /// loaded). Asked for with "view=pictures"; used to time a browser on the same page.
+    bool showPictures = false;
 };
 
 /// The service's own front page, with the hot keywords as search links.

@@ -104,7 +104,9 @@ void ReferenceService::serveResultPage(const httplib::Request& request, httplib:
     const int slot = keyword.empty() ? 0 : m_numbers->slotFor(keyword);
     const std::vector<Offer> offers = offersFor(keyword, m_options.pageSize, slot);
     const std::set<int> collected = user.empty() ? std::set<int>{} : m_favourites->collectedOffers(user);
-    sendPage(response, resultPage(keyword, offers, now(), collected, pageOptions(request)));
+    PageOptions options = pageOptions(request);
+    options.showPictures = request.get_param_value("view") == "pictures";
+    sendPage(response, resultPage(keyword, offers, now(), collected, options));
 }
 
 void ReferenceService::serveFavourites(const httplib::Request& request, httplib::Response& response)

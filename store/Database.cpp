@@ -140,17 +140,38 @@ QString Database::missingTables()
     return missing.join(QStringLiteral(", "));
 }
 
+Statement Database::borrow(const QString& sql)
+{
+    if (auto found = m_statements.find(sql); found != m_statements.end()) {
+        StatementHandle prepared = std::move(found->second);
+        m_statements.erase(found);
+        return Statement(m_handle.get(), std::move(prepared));
+    }
+    return Statement(m_handle.get(), sql);
+}
+
+void Database::giveBack(const QString& sql, Statement& statement)
+{
+    // Statements are few and fixed, apart from a keyword's quoted literals; a full cache starts over.
+    constexpr std::size_t MaxStatements = 64;
+    if (m_statements.size() >= MaxStatements)
+        m_statements.clear();
+    m_statements.try_emplace(sql, statement.release());
+}
+
 int Database::exec(const QString& sql, const QVariantList& binds)
 {
-    Statement statement(m_handle.get(), sql);
+    Statement statement = borrow(sql);
     statement.bind(binds);
     statement.run();
-    return sqlite3_changes(m_handle.get());
+    const int changed = sqlite3_changes(m_handle.get());
+    giveBack(sql, statement);
+    return changed;
 }
 
 ResultSet Database::select(const QString& sql, const QVariantList& binds)
 {
-    Statement statement(m_handle.get(), sql);
+    Statement statement = borrow(sql);
     statement.bind(binds);
     const int columns = statement.columnCount();
     // Stepping a statement that returns nothing would run it: a "delete" must not pass for a select.
@@ -166,6 +187,7 @@ ResultSet Database::select(const QString& sql, const QVariantList& binds)
             row << statement.value(c);
         result.rows.push_back(std::move(row));
     }
+    giveBack(sql, statement);
     return result;
 }
 

@@ -2,12 +2,14 @@
 
 #include "store/ResultSet.h"
 #include "store/SqliteHandle.h"
+#include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
 #include <QString>
 #include <QVariantList>
 #include <memory>
+#include <unordered_map>
 #include <variant>
 
 namespace vorbel {
@@ -56,8 +58,16 @@ private:
     void createSchema();
     QString missingTables();
 
+    /// A statement for sql: one prepared before when there is one, else newly prepared.
+    Statement borrow(const QString& sql);
+    /// Keeps a statement that ran to its end for the next use of the same text.
+    void giveBack(const QString& sql, Statement& statement);
+
     ConnectionHandle m_handle;
     QString m_path;
+    // The rows of a page are posted with the same few statements over and over; preparing each one
+    // anew took most of the time of a post. Declared after the connection so they go before it.
+    std::unordered_map<QString, StatementHandle> m_statements;
     int m_transactionDepth = 0;
 };
 

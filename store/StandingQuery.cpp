@@ -69,6 +69,11 @@ void StandingQuery::open()
     const int skip = table.isEmpty() ? 0 : 1;
     m_table = table;
     m_columns = result.columns.mid(skip);
+    m_columnIndex.clear();
+    for (const QString& name : std::as_const(m_columns)) {
+        if (!m_columnIndex.contains(name))
+            m_columnIndex.insert(name, fieldIndex(name)); // the first name equal but for case wins
+    }
     m_rows.clear();
     m_rows.reserve(result.rows.size());
     m_nextSequence = 0;
@@ -80,6 +85,7 @@ void StandingQuery::open()
         row.values = std::move(values);
         m_rows.push_back(std::move(row));
     }
+    readColumnTypes();
     m_open = true;
     m_eof = m_rows.empty();
     m_sort.clear();
@@ -95,6 +101,7 @@ void StandingQuery::close()
     m_state = State::Browse;
     m_rows.clear();
     m_columns.clear();
+    m_columnIndex.clear();
     m_table.clear();
     m_sort.clear();
     m_current = -1;
@@ -194,6 +201,8 @@ QVariant StandingQuery::valueAt(int row, const QString& field) const
 
 int StandingQuery::fieldIndex(const QString& field) const
 {
+    if (const auto exact = m_columnIndex.constFind(field); exact != m_columnIndex.constEnd())
+        return exact.value();
     for (int i = 0; i < m_columns.size(); ++i) {
         if (m_columns[i].compare(field, Qt::CaseInsensitive) == 0)
             return i;
@@ -277,27 +286,100 @@ QVariantList StandingQuery::storedValues(qint64 rowid, const QVariantList& fallb
     return stored.rows.front();
 }
 
+void StandingQuery::readColumnTypes()
+{
+    m_affinity.assign(m_columns.size(), Affinity::Other);
+    m_hasDefault.assign(m_columns.size(), true);
+    m_insertColumns.clear();
+    m_insertSql.clear();
+    if (m_table.isEmpty())
+        return;
+    const ResultSet info = m_db.select(QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(m_table)));
+    const int nameAt = int(info.columns.indexOf(QStringLiteral("name")));
+    const int typeAt = int(info.columns.indexOf(QStringLiteral("type")));
+    const int defaultAt = int(info.columns.indexOf(QStringLiteral("dflt_value")));
+    if (nameAt < 0 || typeAt < 0 || defaultAt < 0)
+        return;
+    for (const QVariantList& column : info.rows) {
+        const int index = fieldIndex(column.value(nameAt).toString());
+        if (index < 0)
+            continue;
+        const QString type = column.value(typeAt).toString().toUpper();
+        m_affinity[index] = type == QLatin1String("INTEGER") ? Affinity::Integer
+                            : type == QLatin1String("TEXT")  ? Affinity::Text
+                                                             : Affinity::Other;
+        m_hasDefault[index] = !column.value(defaultAt).isNull();
+    }
+}
+
+/// The pending record as a read of it would give it back, when that is certain: integers into INTEGER
+/// columns, texts into TEXT columns, integers into TEXT columns as their digits, unset columns without a
+/// default as null. Anything else (a text the engine may turn into a number, a real, a default) needs
+/// the read. `before` holds the values of the columns that were not set.
+std::optional<QVariantList> StandingQuery::knownStoredValues(const QVariantList& before, bool inserting) const
+{
+    if (m_affinity.size() != std::size_t(m_columns.size()))
+        return std::nullopt;
+    QVariantList stored = before;
+    for (std::size_t i = 0; i < m_affinity.size(); ++i) {
+        QVariant& value = stored[qsizetype(i)];
+        if (!m_changed[i]) {
+            if (inserting && m_hasDefault[i])
+                return std::nullopt;
+            continue;
+        }
+        const QVariant& written = m_pending.values[qsizetype(i)];
+        const int type = written.isNull() ? QMetaType::UnknownType : written.typeId();
+        const bool integer = type == QMetaType::Int || type == QMetaType::LongLong;
+        if (type == QMetaType::UnknownType)
+            value = QVariant();
+        else if (m_affinity[i] == Affinity::Text && type == QMetaType::QString)
+            value = written;
+        else if (m_affinity[i] == Affinity::Text && integer)
+            value = QString::number(written.toLongLong());
+        else if (m_affinity[i] == Affinity::Integer && integer)
+            value = written.toLongLong();
+        else
+            return std::nullopt;
+    }
+    return stored;
+}
+
+const QString& StandingQuery::insertSql()
+{
+    if (m_insertSql.isEmpty() || m_insertColumns != m_changed) {
+        QStringList names;
+        QStringList marks;
+        for (int i = 0; i < m_columns.size(); ++i) {
+            if (!m_changed[i])
+                continue;
+            names << quotedName(m_columns[i]);
+            marks << QStringLiteral("?");
+        }
+        m_insertSql = names.isEmpty()
+                          ? QStringLiteral("insert into %1 default values").arg(m_table)
+                          : QStringLiteral("insert into %1 (%2) values (%3)")
+                                .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        m_insertColumns = m_changed;
+    }
+    return m_insertSql;
+}
+
 void StandingQuery::insertPending()
 {
-    QStringList names;
-    QStringList marks;
     QVariantList binds;
+    binds.reserve(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i) {
-        if (!m_changed[i])
-            continue;
-        names << quotedName(m_columns[i]);
-        marks << QStringLiteral("?");
-        binds << m_pending.values[i];
+        if (m_changed[i])
+            binds << m_pending.values[i];
     }
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("insert into %1 default values").arg(m_table)
-                            : QStringLiteral("insert into %1 (%2) values (%3)")
-                                  .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    m_db.exec(sql, binds);
+    m_db.exec(insertSql(), binds);
     Row row;
     row.rowid = m_db.lastInsertRowId();
     row.sequence = m_nextSequence++;
-    row.values = storedValues(row.rowid, m_pending.values);
+    const QVariantList unset(m_columns.size());
+    std::optional<QVariantList> known = knownStoredValues(unset, true);
+    row.values = known ? std::move(*known) : storedValues(row.rowid, m_pending.values);
     m_rows.push_back(std::move(row));
     m_eof = false;
     m_current = recordCount() - 1;
@@ -326,7 +408,8 @@ void StandingQuery::updatePending()
     if (changed == 0)
         fail("the record is no longer in the table " + m_table.toStdString());
     Row& row = m_rows[m_editRow];
-    row.values = storedValues(row.rowid, m_pending.values);
+    std::optional<QVariantList> known = knownStoredValues(row.values, false);
+    row.values = known ? std::move(*known) : storedValues(row.rowid, m_pending.values);
     Q_EMIT rowChanged(m_editRow);
 }
 

@@ -2,9 +2,11 @@
 
 #include "store/Queries.h"
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 namespace vorbel {
@@ -114,6 +116,9 @@ private:
     void insertPending();
     void updatePending();
     QVariantList storedValues(qint64 rowid, const QVariantList& fallback);
+    void readColumnTypes();
+    std::optional<QVariantList> knownStoredValues(const QVariantList& before, bool inserting) const;
+    const QString& insertSql();
 
     Database& m_db;
     QString m_sql;
@@ -123,6 +128,7 @@ private:
     bool m_open = false;
     bool m_eof = false;
     QStringList m_columns;
+    QHash<QString, int> m_columnIndex; // names as the engine spells them; others are looked up by case
     std::vector<Row> m_rows;
     qint64 m_nextSequence = 0;
     int m_current = -1;
@@ -130,6 +136,18 @@ private:
     int m_editRow = -1;
     Row m_pending;
     std::vector<bool> m_changed;
+    /// How the table's columns store a value, from its declaration: an INTEGER or TEXT column turns the
+    /// program's integers and texts into what a read gives back, so a written row needs no read.
+    enum class Affinity
+    {
+        Integer,
+        Text,
+        Other
+    };
+    std::vector<Affinity> m_affinity;
+    std::vector<bool> m_hasDefault;
+    std::vector<bool> m_insertColumns; // of m_insertSql, which is reused while the same fields are set
+    QString m_insertSql;
 };
 
 } // namespace vorbel

@@ -46,6 +46,18 @@ Statement::Statement(sqlite3* connection, const QString& sql) : m_connection(con
         throw StoreError("only one statement can be run at a time: " + sql.toStdString());
 }
 
+Statement::Statement(sqlite3* connection, StatementHandle prepared)
+    : m_connection(connection), m_statement(std::move(prepared))
+{
+}
+
+StatementHandle Statement::release()
+{
+    sqlite3_reset(m_statement.get());
+    sqlite3_clear_bindings(m_statement.get());
+    return std::move(m_statement);
+}
+
 void Statement::bind(const QVariantList& values)
 {
     sqlite3_stmt* statement = m_statement.get();

@@ -15,6 +15,11 @@ public:
     /// Prepares exactly one statement; text after it other than blanks and semicolons is refused, so a
     /// value pasted into a statement can never smuggle in a second one.
     Statement(sqlite3* connection, const QString& sql);
+    /// A statement prepared earlier on the connection and handed back by release().
+    Statement(sqlite3* connection, StatementHandle prepared);
+
+    /// Gives up the prepared statement, reset and with its bindings cleared, so it can run again.
+    StatementHandle release();
 
     /// Binds positional parameters: null, integers and booleans as integers, floating numbers as reals,
     /// byte arrays as blobs, anything else as its text.

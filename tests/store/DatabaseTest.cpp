@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <limits>
 
 using namespace vorbel;
 using namespace vorbel::test;
@@ -263,3 +264,37 @@ TEST_F(DatabaseTest, NestedTransactionsCommitAtTheOutermost)
 }
 
 } // namespace
+
+TEST_F(DatabaseTest, StatementsRunAgainWithNewValuesAndSeeEveryChange)
+{
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
+    const QString insert = QStringLiteral("insert into word (word, count) values (?, ?)");
+    const QString count = QStringLiteral("select count(*), sum(count) from word where word = ?");
+    for (int i = 0; i < 3; ++i)
+        db->exec(insert, {QStringLiteral("w%1").arg(i % 2), i});
+    EXPECT_EQ(db->select(count, {QStringLiteral("w0")}).rows[0], (QVariantList{2, 2}));
+    EXPECT_EQ(db->select(count, {QStringLiteral("w1")}).rows[0], (QVariantList{1, 1}));
+
+    // A failed use leaves nothing behind for the next one: no stale value, no open read.
+    EXPECT_THROW(db->exec(insert, {QStringLiteral("w9")}), StoreError);
+    const QString absolute = QStringLiteral("select abs(?)");
+    EXPECT_THROW(db->select(absolute, {QVariant::fromValue(std::numeric_limits<qlonglong>::min())}),
+                 StoreError); // fails while stepping
+    EXPECT_EQ(db->select(absolute, {-5}).rows[0][0].toInt(), 5);
+    db->exec(insert, {QStringLiteral("w0"), 10});
+    EXPECT_EQ(db->select(count, {QStringLiteral("w0")}).rows[0], (QVariantList{3, 12}));
+
+    // More statements than are kept, then the first ones again.
+    for (int i = 0; i < 150; ++i)
+        EXPECT_EQ(db->select(QStringLiteral("select %1 + ?").arg(i), {1}).rows[0][0].toInt(), i + 1);
+    EXPECT_EQ(db->select(count, {QStringLiteral("w1")}).rows[0], (QVariantList{1, 1}));
+
+    // A table made anew under a kept statement.
+    db->exec(QStringLiteral("drop table word"));
+    db->exec(QStringLiteral("create table word (word TEXT, count INTEGER DEFAULT 0, extra TEXT)"));
+    db->exec(insert, {QStringLiteral("w1"), 5});
+    EXPECT_EQ(db->select(count, {QStringLiteral("w1")}).rows[0], (QVariantList{1, 5}));
+    Transaction transaction(*db); // a kept read would hold the file and make this fail
+    db->exec(insert, {QStringLiteral("w1"), 1});
+}

@@ -358,3 +358,55 @@ TEST_F(StandingQueryTest, SignalsDescribeEveryChangeOfTheSnapshot)
 }
 
 } // namespace
+
+TEST_F(StandingQueryTest, SnapshotOfEveryWrittenValueEqualsAFreshRead)
+{
+    // Whatever kind of value is written into whichever column, the snapshot shows exactly what a new
+    // read of the file gives, on append and on edit alike.
+    const QList<QVariant> values{QVariant(),
+                                 QString(),
+                                 QStringLiteral(""),
+                                 QStringLiteral("手机 壳"),
+                                 QStringLiteral("42"),
+                                 QStringLiteral(" 42"),
+                                 QStringLiteral("12.0"),
+                                 QStringLiteral("1e3"),
+                                 QStringLiteral("abc"),
+                                 7,
+                                 QVariant::fromValue<qlonglong>(-9'000'000'000LL),
+                                 QVariant::fromValue<qulonglong>(18'000'000'000'000'000'000ULL),
+                                 2.5,
+                                 3.0,
+                                 true,
+                                 QByteArray("\x01\x02", 2)};
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QStringLiteral("select * from cxnr"));
+    for (const QVariant& value : values) {
+        for (const char* field : {"bh", "cxrq", "jg", "check"}) {
+            query.append();
+            query.setValue(QString::fromLatin1(field), value);
+            query.post();
+            query.edit();
+            query.setValue(QStringLiteral("cph"), value);
+            query.post();
+        }
+    }
+    StandingQuery fresh(*m_db, QStringLiteral("check"));
+    fresh.openSql(QStringLiteral("select * from cxnr"));
+    ASSERT_EQ(fresh.recordCount(), query.recordCount());
+    for (int row = 0; row < fresh.recordCount(); ++row) {
+        for (const QString& field : fresh.fieldNames()) {
+            const QVariant shown = query.valueAt(row, field), stored = fresh.valueAt(row, field);
+            EXPECT_EQ(shown.typeId(), stored.typeId()) << row << " " << field.toStdString();
+            EXPECT_EQ(shown, stored) << row << " " << field.toStdString();
+        }
+    }
+
+    StandingQuery words(*m_db, QStringLiteral("ADOQuery1"));
+    words.openSql(QStringLiteral("select * from word"));
+    words.append();
+    words.setValue(QStringLiteral("word"), 5);
+    words.post();
+    EXPECT_EQ(words.value(QStringLiteral("word")), QVariant(QStringLiteral("5")));
+    EXPECT_EQ(words.value(QStringLiteral("count")), QVariant::fromValue<qlonglong>(0)); // the default
+}

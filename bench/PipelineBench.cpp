@@ -1,0 +1,238 @@
+// The page pipeline on generated result pages of 1,000 and 10,000 offers, each stage beside the baseline
+// it is judged against: a plain memchr line scan and gumbo's own parse for the page text, one bare
+// SQLCipher transaction of the same rows for the store.
+
+#include "BenchPages.h"
+
+#include "app/AppState.h"
+#include "app/Startup.h"
+#include "platform/Clock.h"
+#include "platform/Downloader.h"
+#include "platform/PageText.h"
+#include "search/PageCells.h"
+#include "search/ResultPageReader.h"
+#include "search/SearchStart.h"
+#include "store/Database.h"
+#include "store/PictureCache.h"
+#include "store/StandingQueries.h"
+#include "store/Transaction.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstring>
+#include <gumbo.h>
+#include <sqlite3.h>
+
+using namespace vorbel;
+using bench::resultPageOf;
+
+namespace {
+
+std::unique_ptr<Database> openStore(const QString& path)
+{
+    auto opened = Database::open(path);
+    if (!std::holds_alternative<std::unique_ptr<Database>>(opened))
+        qFatal("%s", qPrintable(std::get<QString>(opened)));
+    return std::move(std::get<std::unique_ptr<Database>>(opened));
+}
+
+void BM_LineScan(benchmark::State& state)
+{
+    const QByteArray& bytes = resultPageOf(int(state.range(0))).served;
+    for (auto _ : state) {
+        int lines = 0;
+        const char* at = bytes.constData();
+        const char* const end = at + bytes.size();
+        while ((at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at))))) {
+            ++lines;
+            ++at;
+        }
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+
+void BM_GumboParse(benchmark::State& state)
+{
+    const std::string& utf8 = resultPageOf(int(state.range(0))).utf8;
+    for (auto _ : state) {
+        GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, utf8.data(), utf8.size());
+        benchmark::DoNotOptimize(output->root);
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+}
+
+void BM_PageText(benchmark::State& state)
+{
+    const QByteArray& bytes = resultPageOf(int(state.range(0))).served;
+    for (auto _ : state) {
+        const PageText page = PageText::fromHtml(bytes, "gbk");
+        benchmark::DoNotOptimize(page.count());
+    }
+}
+
+/// The offers' cells taken from the page text the way the result reader takes them, without storing.
+void BM_ParseOffers(benchmark::State& state)
+{
+    const PageText page = PageText::fromHtml(resultPageOf(int(state.range(0))).served, "gbk");
+    for (auto _ : state) {
+        qint64 numbers = 0;
+        for (int i = 0; i < page.count(); ++i) {
+            if (!page.line(i).contains(QLatin1String("<TR>")))
+                continue;
+            for (int offset = 2; offset <= 12; ++offset)
+                benchmark::DoNotOptimize(cellValue(page.line(i + offset)));
+            numbers += wholeNumber(cellValue(page.line(i + 1))) + wholeNumber(cellValue(page.line(i + 6)));
+        }
+        benchmark::DoNotOptimize(numbers);
+    }
+}
+
+/// The result reader's synchronous part: every offer parsed and posted, the page's one commit. Its
+/// pictures are only queued (they point at a closed port) and dropped after each round.
+void BM_ReadIntoStore(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    std::unique_ptr<Database> db = openStore(folder.filePath(QStringLiteral("vorbelmd.dat")));
+    StandingQueries queries(*db);
+    openStandingQueries(queries);
+    AppState app;
+    readOrCreateSettings(queries, app);
+    PictureCache cache(folder.path() + QLatin1Char('/'));
+    cache.ensureFolder();
+    QNetworkAccessManager network;
+    Downloader downloader(network);
+    SystemClock clock;
+    ResultPageReader reader(*db, queries, app, cache, downloader, clock);
+    const PageText page = PageText::fromHtml(resultPageOf(int(state.range(0))).served, "gbk");
+    QObject::connect(&reader, &ResultPageReader::failed,
+                     [](const QString& message, int) { qFatal("read failed: %s", qPrintable(message)); });
+    for (auto _ : state) {
+        state.PauseTiming();
+        startSearch(QStringLiteral("bench"), queries, app);
+        state.ResumeTiming();
+        reader.read(page);
+        state.PauseTiming();
+        reader.cancel();
+        downloader.cancelAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.counters["rows"] =
+        db->select(QStringLiteral("select count(*) from cxnr")).rows.at(0).at(0).toDouble();
+}
+
+/// The rows of the page posted through the result list's standing query, as the reader posts them, in
+/// one transaction: the store's own share of reading a page.
+void BM_PostRows(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    std::unique_ptr<Database> db = openStore(folder.filePath(QStringLiteral("vorbelmd.dat")));
+    StandingQueries queries(*db);
+    openStandingQueries(queries);
+    const PageText page = PageText::fromHtml(resultPageOf(int(state.range(0))).served, "gbk");
+    static const char* const fields[] = {"bh",   "cph",  "cpmc", "xtp",  "dtp",  "rc",   "jg",
+                                         "cplj", "sjlx", "cxsj", "hdxx", "zpbz", "check"};
+    std::vector<std::vector<QVariant>> rows;
+    for (int i = 0; i < page.count(); ++i) {
+        if (!page.line(i).contains(QLatin1String("<TR>")))
+            continue;
+        std::vector<QVariant>& row = rows.emplace_back();
+        row.emplace_back(wholeNumber(cellValue(page.line(i + 1))));
+        for (int offset = 2; offset <= 13; ++offset)
+            row.emplace_back(cellValue(page.line(i + offset)));
+    }
+    StandingQuery& results = queries.ADOQuery2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        queries.qry1.execSql(QStringLiteral("delete from cxnr"));
+        results.openSql(QStringLiteral("select * from cxnr"));
+        state.ResumeTiming();
+        Transaction transaction(*db);
+        for (const std::vector<QVariant>& row : rows) {
+            results.append();
+            results.setValue(QStringLiteral("cxrq"), 46000);
+            for (std::size_t c = 0; c < row.size(); ++c)
+                results.setValue(QString::fromLatin1(fields[c]), row[c]);
+            results.post();
+        }
+    }
+}
+
+/// The same rows written with the bare engine: one prepared insert in one transaction, same file and
+/// settings, each text converted to UTF-8 as it is bound, as any Qt program must.
+void BM_BareTransaction(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("vorbelmd.dat"));
+    openStore(path).reset(); // creates the tables
+    sqlite3* handle = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_key(handle, Database::Password, int(std::strlen(Database::Password)));
+    sqlite3_exec(handle, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+    const PageText page = PageText::fromHtml(resultPageOf(int(state.range(0))).served, "gbk");
+    std::vector<std::vector<QString>> rows;
+    for (int i = 0; i < page.count(); ++i) {
+        if (!page.line(i).contains(QLatin1String("<TR>")))
+            continue;
+        std::vector<QString>& row = rows.emplace_back();
+        for (int offset = 1; offset <= 13; ++offset)
+            row.push_back(cellValue(page.line(i + offset)));
+    }
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(
+        handle,
+        "insert into cxnr (bh, cxrq, cph, cpmc, xtp, dtp, rc, jg, cplj, sjlx, cxsj, hdxx, zpbz, "
+        "\"check\") values (?, 46000, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        -1, &insert, nullptr);
+    for (auto _ : state) {
+        state.PauseTiming();
+        sqlite3_exec(handle, "delete from cxnr", nullptr, nullptr, nullptr);
+        state.ResumeTiming();
+        sqlite3_exec(handle, "begin", nullptr, nullptr, nullptr);
+        for (const std::vector<QString>& row : rows) {
+            sqlite3_bind_int(insert, 1, row[0].toInt());
+            for (std::size_t c = 1; c < row.size(); ++c) {
+                const QByteArray text = row[c].toUtf8();
+                sqlite3_bind_text(insert, int(c) + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            }
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_exec(handle, "commit", nullptr, nullptr, nullptr);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(handle);
+}
+
+/// Opening the store: the key derivation of the encrypted file dominates.
+void BM_OpenStore(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("vorbelmd.dat"));
+    openStore(path).reset();
+    for (auto _ : state)
+        openStore(path).reset();
+}
+
+} // namespace
+
+BENCHMARK(BM_LineScan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GumboParse)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageText)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseOffers)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadIntoStore)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostRows)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareTransaction)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenStore)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
