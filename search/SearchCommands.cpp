@@ -131,7 +131,11 @@ void SearchCommands::failSearch(const QString& message, int count)
     // Unlike a handler simply stopped by the error, the display is closed and reports what was stored.
     m_window.progressPanel().hideBehind();
     m_window.setStatusText(QStringLiteral("本次搜索结果有: %1 条记录").arg(count));
-    m_window.services().messages.inform(message, MessageBoxes::Icon::Error);
+    // On a page cut short, a cell that does not convert is mostly the cut itself; say that.
+    if (m_pageError.isEmpty())
+        m_window.services().messages.inform(message, MessageBoxes::Icon::Error);
+    else
+        m_window.services().messages.inform(CutPage.arg(m_pageError), MessageBoxes::Icon::Warning);
 }
 
 void SearchCommands::get_cxnr()
