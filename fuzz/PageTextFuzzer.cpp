@@ -49,11 +49,13 @@ struct Scratch
         cache.ensureFolder();
     }
 
+    /// Back to a first search of the keyword and an empty favourites list, as the window leaves them
+    /// (the keyword's counter row stays: its standing query holds it).
     void forgetPreviousInput()
     {
         db->exec(QStringLiteral("delete from tpb"));
-        db->exec(QStringLiteral("delete from scnr"));
-        db->exec(QStringLiteral("delete from word"));
+        queries->qry3.execSql(QStringLiteral("delete from scnr"));
+        queries->ADOQuery3.openSql(QStringLiteral("select * from scnr order by scsj"));
     }
 
     QTemporaryDir folder;
