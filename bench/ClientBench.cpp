@@ -99,9 +99,12 @@ int startup(const QString& service)
     Outside outside(service);
     Tfrmvorbel window(outside.services);
     window.show();
-    // Start-up runs as the window is first shown; the commands exist once the settings are read.
+    // Start-up runs as the window is first shown; the commands exist once the settings are read. A
+    // first run in a new folder also waits for the identity and the link codes, leaving a complete row.
     std::function<void()> check = [&] {
-        if (window.search() || window.startupFailed())
+        const bool settled = window.search() && !window.state().UserId.isEmpty() &&
+                             !window.state().LinkCodeA.isEmpty();
+        if (settled || window.startupFailed())
             QCoreApplication::quit();
         else
             QTimer::singleShot(0, qApp, check);

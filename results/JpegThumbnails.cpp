@@ -62,11 +62,13 @@ bool decodeInto(jpeg_decompress_struct& info, ErrorManager& errors, const QByteA
     if (info.image_width == 0 || info.image_height == 0 || info.image_width > MaxDimension ||
         info.image_height > MaxDimension)
         return false;
-    info.out_color_space = JCS_RGB;
+    // Straight into the window's own pixel layout (alpha always 0xFF), so scaling and painting the
+    // picture convert nothing.
+    info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
     info.scale_num = 1;
     info.scale_denom = unsigned(scaleDenominator(info.image_width, info.image_height, target));
     jpeg_start_decompress(&info);
-    image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB888);
+    image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = image.scanLine(int(info.output_scanline));
         jpeg_read_scanlines(&info, &row, 1);

@@ -266,3 +266,23 @@ TEST_F(ServiceTest, ABusyPortIsReported)
 }
 
 } // namespace
+
+TEST_F(ServiceTest, PictureViewShowsTheSameOffersWithTheirPicturesAndReportsTheLoadTime)
+{
+    startService();
+    const PageText plain = results("手机");
+    const PageText shown = page("/ListAll.aspx?word=%E6%89%8B%E6%9C%BA&u=U1&view=pictures");
+    const std::vector<int> plainRows = rowStarts(plain), shownRows = rowStarts(shown);
+    ASSERT_EQ(shownRows.size(), plainRows.size());
+    ASSERT_FALSE(shownRows.empty());
+    for (std::size_t r = 0; r < plainRows.size(); ++r) {
+        const QString picture = cellValue(plain, plainRows[r] + 4);
+        EXPECT_EQ(shown.line(shownRows[r] + 4).toStdString(),
+                  QStringLiteral("<TD><IMG src=\"%1\" alt=\"\"></TD>").arg(picture).toStdString());
+        for (int cell : {1, 2, 3, 5, 6, 7, 8, 9, 13})
+            EXPECT_EQ(shown.line(shownRows[r] + cell).toStdString(),
+                      plain.line(plainRows[r] + cell).toStdString());
+    }
+    EXPECT_TRUE(shown.text().contains(QStringLiteral("document.title = Math.round(performance.now())")));
+    EXPECT_FALSE(plain.text().contains(QStringLiteral("<IMG")));
+}
