@@ -298,3 +298,26 @@ TEST_F(DatabaseTest, StatementsRunAgainWithNewValuesAndSeeEveryChange)
     Transaction transaction(*db); // a kept read would hold the file and make this fail
     db->exec(insert, {QStringLiteral("w1"), 1});
 }
+
+TEST_F(DatabaseTest, APlainSqliteLoadedFirstIsRefusedAndWritesNoFile)
+{
+    const QString plainLibrary = QStringLiteral("/usr/lib/x86_64-linux-gnu/libsqlite3.so.0");
+    if (!QFileInfo::exists(plainLibrary))
+        GTEST_SKIP() << "no plain SQLite library to load first";
+    auto run = [&](bool preloadPlain) {
+        QProcess probe;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (preloadPlain)
+            environment.insert(QStringLiteral("LD_PRELOAD"), plainLibrary);
+        probe.setProcessEnvironment(environment);
+        probe.start(QStringLiteral(STORE_OPEN_PROBE), {dbPath()});
+        EXPECT_TRUE(probe.waitForFinished(30000));
+        return QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+    };
+    const QString refused = run(true);
+    EXPECT_TRUE(refused.startsWith(QStringLiteral("refused: "))) << refused.toStdString();
+    EXPECT_TRUE(refused.contains(dbPath())) << refused.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dbPath())) << "a plain library must not leave a readable file";
+    EXPECT_EQ(run(false), QStringLiteral("opened"));
+    EXPECT_FALSE(fileBytes(dbPath()).startsWith("SQLite format 3"));
+}
