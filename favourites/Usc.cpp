@@ -29,7 +29,10 @@ void Tfrmsc::WebBrowser1DocumentComplete()
                 m_favouritesHandler(*this);
             return;
         }
-        applyVersionNotice(m_memo, m_settings, m_state);
+        // A version page that failed or came cut short could carry a cut link code line, which would
+        // be stored for good; without it the next start asks again.
+        if (m_browser->errorText().isEmpty())
+            applyVersionNotice(m_memo, m_settings, m_state);
         closeLoader();
     } catch (const std::exception& error) {
         // Like any handler stopped by an error: what was stored stays, the form stays open off screen.

@@ -1,12 +1,15 @@
+#include "testing/LocalServer.h"
 #include "testing/WindowHarness.h"
 
 #include "app/BigPicturePanel.h"
 #include "app/ProgressPanel.h"
+#include "app/Startup.h"
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
 #include "favourites/Usc.h"
 #include "platform/PageLoader.h"
 #include "results/ResultsView.h"
+#include "store/Database.h"
 #include "store/StandingQueries.h"
 
 #include <QFile>
@@ -29,6 +32,7 @@ private Q_SLOTS:
     void linksOpenInTheSystemBrowser();
     void resizeHidesAndPlacesTheProgressPanel();
     void databaseThatIsNotOursIsLeftUntouched();
+    void aVersionPageCutShortStoresNoLinkCodes();
 };
 
 void MainWindowTest::firstRunAsksForIdentityAndLinkCodes()
@@ -149,6 +153,45 @@ void MainWindowTest::databaseThatIsNotOursIsLeftUntouched()
     QFile file(harness.path(QStringLiteral("vorbelmd.dat")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("not a database at all, just some bytes of text"));
+}
+
+void MainWindowTest::aVersionPageCutShortStoresNoLinkCodes()
+{
+    vorbel::test::LocalServer server;
+    const std::string page = "<html><body>\nAAA=mm_31415926_2718_1618 BBB=88024\n</body></html>\n";
+    server.routes().Get("/Ver/whole.html", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(page, "text/html");
+    });
+    // Announces the whole page but ends the connection inside the link code line.
+    server.routes().Get("/Ver/cut.html", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(page.size(), "text/html", [&](size_t, size_t, httplib::DataSink& sink) {
+            sink.write(page.data(), 22);
+            return false;
+        });
+    });
+    server.start();
+
+    QTemporaryDir folder;
+    auto opened = Database::open(folder.filePath(QStringLiteral("vorbelmd.dat")));
+    QVERIFY(std::holds_alternative<std::unique_ptr<Database>>(opened));
+    auto& db = *std::get<std::unique_ptr<Database>>(opened);
+    StandingQueries queries(db);
+    openStandingQueries(queries);
+    AppState state;
+    readOrCreateSettings(queries, state);
+    QNetworkAccessManager network;
+    auto load = [&](const char* path) {
+        Tfrmsc loader(network, state, queries.qry2, nullptr);
+        bool closed = false;
+        connect(&loader, &Tfrmsc::closed, [&] { closed = true; });
+        loader.WebBrowser1().Navigate(QUrl(QString::fromStdString(server.url(path))));
+        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+    };
+    load("/Ver/cut.html");
+    QVERIFY(state.LinkCodeA.isEmpty());
+    QVERIFY(queries.qry2.valueAt(0, QStringLiteral("a")).toString().isEmpty());
+    load("/Ver/whole.html");
+    QCOMPARE(state.LinkCodeA, QStringLiteral("mm_31415926_2718_1618"));
 }
 
 QTEST_MAIN(MainWindowTest)
