@@ -98,6 +98,8 @@ private:
     static void waitForStartUp(Tfrmvorbel& window);
     /// Runs one search to its end; m_ticks counts the event loop's turns while it was under way.
     void search(WindowHarness& harness, const QString& keyword);
+    /// Searches "ipod" and checks that every offer arrived without a message and is in the file.
+    void searchArrivesWhole(WindowHarness& harness, int* offers);
     /// The database file seen through a second connection: sound, and holding exactly the rows the
     /// window shows, expectedRows of them.
     static void checkFile(WindowHarness& harness, int expectedRows);
@@ -147,6 +149,16 @@ void SearchFaultsTest::search(WindowHarness& harness, const QString& keyword)
     QVERIFY(!window.progressPanel().isVisible());
     // Draw the grid with whatever pictures arrived.
     QVERIFY(!window.grab().isNull());
+}
+
+void SearchFaultsTest::searchArrivesWhole(WindowHarness& harness, int* offers)
+{
+    const QString keyword = QStringLiteral("ipod");
+    STEP(search(harness, keyword));
+    *offers = service::offerCount(keyword.toStdString());
+    QCOMPARE(harness.window().statusText(), CountPrefix + QStringLiteral("%1 条记录").arg(*offers));
+    QVERIFY(harness.messages().texts().isEmpty());
+    STEP(checkFile(harness, *offers));
 }
 
 void SearchFaultsTest::checkFile(WindowHarness& harness, int expectedRows)
@@ -258,12 +270,8 @@ void SearchFaultsTest::aDrippingServiceKeepsTheWindowTurning()
     options.dripIntervalMs = 100;
     options.dripLimitMs = 800;
     STEP(startThenBreak(harness, options));
-    const QString keyword = QStringLiteral("ipod");
-    STEP(search(harness, keyword));
-    const int offers = service::offerCount(keyword.toStdString());
-    QCOMPARE(harness.window().statusText(), CountPrefix + QStringLiteral("%1 条记录").arg(offers));
-    QVERIFY(harness.messages().texts().isEmpty());
-    STEP(checkFile(harness, offers));
+    int offers = -1;
+    STEP(searchArrivesWhole(harness, &offers));
     int files = -1;
     STEP(checkCache(harness, soundPicture, &files));
     QCOMPARE(files, offers);
@@ -290,12 +298,8 @@ void SearchFaultsTest::hugePicturesAreStoredWholeAndTheOversizedLargeOneNotAtAll
 {
     WindowHarness harness;
     STEP(startThenBreak(harness, withFault(service::Fault::HugePicture)));
-    const QString keyword = QStringLiteral("ipod");
-    STEP(search(harness, keyword));
-    const int offers = service::offerCount(keyword.toStdString());
-    QCOMPARE(harness.window().statusText(), CountPrefix + QStringLiteral("%1 条记录").arg(offers));
-    QVERIFY(harness.messages().texts().isEmpty());
-    STEP(checkFile(harness, offers));
+    int offers = -1;
+    STEP(searchArrivesWhole(harness, &offers));
     STEP(clickFirstPicture(harness));
     QVERIFY(!harness.window().bigPanel().isVisible());
     // A large picture over the download cap is no file; the small ones claim a size no one decodes.
@@ -310,12 +314,8 @@ void SearchFaultsTest::corruptPicturesAreKeptAsReceivedAndDrawNothing()
 {
     WindowHarness harness;
     STEP(startThenBreak(harness, withFault(service::Fault::CorruptJpeg)));
-    const QString keyword = QStringLiteral("ipod");
-    STEP(search(harness, keyword));
-    const int offers = service::offerCount(keyword.toStdString());
-    QCOMPARE(harness.window().statusText(), CountPrefix + QStringLiteral("%1 条记录").arg(offers));
-    QVERIFY(harness.messages().texts().isEmpty());
-    STEP(checkFile(harness, offers));
+    int offers = -1;
+    STEP(searchArrivesWhole(harness, &offers));
     STEP(clickFirstPicture(harness));
     QVERIFY(!harness.window().bigPanel().isVisible());
     int files = -1;
@@ -330,12 +330,8 @@ void SearchFaultsTest::redirectedPicturesAreNotFollowed()
 {
     WindowHarness harness;
     STEP(startThenBreak(harness, withFault(service::Fault::PictureRedirect)));
-    const QString keyword = QStringLiteral("ipod");
-    STEP(search(harness, keyword));
-    const int offers = service::offerCount(keyword.toStdString());
-    QCOMPARE(harness.window().statusText(), CountPrefix + QStringLiteral("%1 条记录").arg(offers));
-    QVERIFY(harness.messages().texts().isEmpty());
-    STEP(checkFile(harness, offers));
+    int offers = -1;
+    STEP(searchArrivesWhole(harness, &offers));
     STEP(clickFirstPicture(harness));
     QVERIFY(!harness.window().bigPanel().isVisible());
     QCOMPARE(harness.service().requestCount("/moved"), 0);
@@ -360,12 +356,8 @@ void SearchFaultsTest::latencyOnlySlowsTheSearchDown()
     service::ServiceOptions options;
     options.latencyMs = 250;
     STEP(startThenBreak(harness, options));
-    const QString keyword = QStringLiteral("ipod");
-    STEP(search(harness, keyword));
-    const int offers = service::offerCount(keyword.toStdString());
-    QCOMPARE(harness.window().statusText(), CountPrefix + QStringLiteral("%1 条记录").arg(offers));
-    QVERIFY(harness.messages().texts().isEmpty());
-    STEP(checkFile(harness, offers));
+    int offers = -1;
+    STEP(searchArrivesWhole(harness, &offers));
     STEP(clickFirstPicture(harness));
     QVERIFY(harness.window().bigPanel().isVisible());
     int files = -1;
