@@ -36,6 +36,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <future>
 
 namespace vorbel {
 
@@ -46,9 +47,16 @@ const QString HomeStatus = QStringLiteral("当前操作: 网购比价搜索");
 
 } // namespace
 
+struct Tfrmvorbel::StoreOpening
+{
+    std::future<Database::OpenResult> result = std::async(
+        std::launch::async, [] { return Database::open(QString::fromLatin1(Database::FileName)); });
+};
+
 Tfrmvorbel::Tfrmvorbel(Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(services)),
-      m_links(siteLinks(m_services.config.serviceBase)), m_wbwebb(new PageLoader(m_services.network, this)),
+      m_storeOpening(std::make_unique<StoreOpening>()), m_links(siteLinks(m_services.config.serviceBase)),
+      m_wbwebb(new PageLoader(m_services.network, this)),
       m_WebBrowser1(new PageLoader(m_services.network, this)),
       m_downloader(new Downloader(m_services.network, this))
 {
@@ -204,7 +212,9 @@ void Tfrmvorbel::FormShow()
 
 void Tfrmvorbel::runStartup()
 {
-    auto opened = Database::open(QString::fromLatin1(Database::FileName));
+    auto opened = m_storeOpening ? m_storeOpening->result.get()
+                                 : Database::open(QString::fromLatin1(Database::FileName));
+    m_storeOpening.reset();
     if (auto* failure = std::get_if<QString>(&opened))
         throw std::runtime_error(failure->toStdString());
     m_database = std::move(std::get<std::unique_ptr<Database>>(opened));

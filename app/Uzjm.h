@@ -109,6 +109,10 @@ private:
 
     Services m_services;
     AppState m_state;
+    struct StoreOpening;
+    /// The store's file opened on a worker while the window builds: its key derivation alone takes
+    /// about as long as the rest of the start-up.
+    std::unique_ptr<StoreOpening> m_storeOpening;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<StandingQueries> m_queries;
     std::unique_ptr<PictureCache> m_pictureCache;

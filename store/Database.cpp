@@ -142,11 +142,9 @@ QString Database::missingTables()
 
 Statement Database::borrow(const QString& sql)
 {
-    if (auto found = m_statements.find(sql); found != m_statements.end()) {
-        StatementHandle prepared = std::move(found->second);
-        m_statements.erase(found);
-        return Statement(m_handle.get(), std::move(prepared));
-    }
+    // The entry stays while its statement is out, so a statement in use twice at once is prepared again.
+    if (auto found = m_statements.find(sql); found != m_statements.end() && found->second)
+        return Statement(m_handle.get(), std::move(found->second));
     return Statement(m_handle.get(), sql);
 }
 
@@ -154,9 +152,14 @@ void Database::giveBack(const QString& sql, Statement& statement)
 {
     // Statements are few and fixed, apart from a keyword's quoted literals; a full cache starts over.
     constexpr std::size_t MaxStatements = 64;
-    if (m_statements.size() >= MaxStatements)
-        m_statements.clear();
-    m_statements.try_emplace(sql, statement.release());
+    auto found = m_statements.find(sql);
+    if (found == m_statements.end()) {
+        if (m_statements.size() >= MaxStatements)
+            m_statements.clear();
+        m_statements.emplace(sql, statement.release());
+    } else if (!found->second) {
+        found->second = statement.release();
+    }
 }
 
 int Database::exec(const QString& sql, const QVariantList& binds)

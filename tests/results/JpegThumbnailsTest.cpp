@@ -170,7 +170,7 @@ TEST(ThumbnailCache, DropsTheLeastRecentlyUsedPictureBeyondItsBound)
 {
     QTemporaryDir dir;
     const QSize cell(82, 80);
-    const qint64 onePicture = QImage(cell, QImage::Format_RGB888).sizeInBytes();
+    const qint64 onePicture = QImage(cell, QImage::Format_RGB32).sizeInBytes();
     ThumbnailCache cache(2 * onePicture + onePicture / 2);
     const QStringList paths{dir.filePath(QStringLiteral("a.jpg")), dir.filePath(QStringLiteral("b.jpg")),
                             dir.filePath(QStringLiteral("c.jpg"))};
