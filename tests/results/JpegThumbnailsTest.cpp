@@ -186,3 +186,16 @@ TEST(ThumbnailCache, DropsTheLeastRecentlyUsedPictureBeyondItsBound)
     EXPECT_TRUE(cache.picture(paths[1], cell).isNull());
     EXPECT_FALSE(cache.picture(paths[2], cell).isNull());
 }
+
+TEST(JpegThumbnails, ColoursComeOutAsStoredAndOpaque)
+{
+    for (const QColor& colour : {QColor(220, 30, 20), QColor(20, 40, 230), QColor(250, 250, 250)}) {
+        const QImage decoded = decodeJpegNear(savedJpeg(64, 64, colour), QSize(64, 64));
+        ASSERT_FALSE(decoded.isNull());
+        const QColor pixel = decoded.pixelColor(32, 32);
+        EXPECT_NEAR(pixel.red(), colour.red(), 8) << colour.name().toStdString();
+        EXPECT_NEAR(pixel.green(), colour.green(), 8) << colour.name().toStdString();
+        EXPECT_NEAR(pixel.blue(), colour.blue(), 8) << colour.name().toStdString();
+        EXPECT_EQ(pixel.alpha(), 255);
+    }
+}
