@@ -73,6 +73,7 @@ void FavouritesCommands::startRetrieval(bool priceDrops)
 void FavouritesCommands::WebBrowser1DocumentComplete(Tfrmsc& loader)
 {
     m_loader = &loader;
+    m_pageError = loader.WebBrowser1().errorText();
     m_reader->read(loader.Memo1());
 }
 
@@ -96,6 +97,11 @@ void FavouritesCommands::finish(bool recognised, int count)
             (drops ? QStringLiteral("您收藏的商品共有降价通知: ") : QStringLiteral("您收藏的商品共有: ")) +
             QString::number(count) + QStringLiteral(" 条记录"));
         m_grid->colourColumns();
+        // A list cut short would otherwise pass for the whole one.
+        if (!m_pageError.isEmpty())
+            m_window.services().messages.inform(
+                QStringLiteral("收藏夹页面没有完整收到（%1），列表可能不全，请稍后再试。").arg(m_pageError),
+                MessageBoxes::Icon::Warning);
     }
     if (m_loader)
         m_loader->closeLoader();

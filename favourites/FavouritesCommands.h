@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 namespace vorbel {
 
@@ -34,6 +35,8 @@ private:
     FavouritesPageReader* m_reader;
     QPointer<Tfrmsc> m_loader;
     bool m_loading = false;
+    /// Why the page being read did not arrive whole; empty when it did.
+    QString m_pageError;
 };
 
 } // namespace vorbel

@@ -12,9 +12,14 @@
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 
+#include "store/Database.h"
+
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <httplib.h>
 
 using namespace vorbel;
 using vorbel::test::WindowHarness;
@@ -26,6 +31,8 @@ class FavouritesEndToEndTest : public QObject
 private Q_SLOTS:
     void collectListSeeADropAndDelete();
     void unrecognisedPageShowsTheNoNetworkMessage();
+    void serviceFaultsLeaveTheFavouritesSound_data();
+    void serviceFaultsLeaveTheFavouritesSound();
 };
 
 namespace {
@@ -112,6 +119,77 @@ void FavouritesEndToEndTest::unrecognisedPageShowsTheNoNetworkMessage()
     QCOMPARE(harness.messages().texts().value(0),
              QStringLiteral("可能当前网络没有连接，请检查连通后再次搜索。"));
     QVERIFY(!window.progressPanel().isVisible());
+}
+
+void FavouritesEndToEndTest::serviceFaultsLeaveTheFavouritesSound_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<bool>("message");
+    QTest::newRow("server error") << int(service::Fault::Http500) << true;
+    QTest::newRow("cut page") << int(service::Fault::HalfBody) << true;
+    QTest::newRow("drip") << int(service::Fault::Drip) << false;
+    QTest::newRow("corrupt pictures") << int(service::Fault::CorruptJpeg) << false;
+    QTest::newRow("redirected pictures") << int(service::Fault::PictureRedirect) << false;
+}
+
+void FavouritesEndToEndTest::serviceFaultsLeaveTheFavouritesSound()
+{
+    QFETCH(int, fault);
+    QFETCH(bool, message);
+    QTemporaryDir data;
+    service::ServiceOptions options;
+    options.dataDir = data.path().toStdString();
+    WindowHarness harness(options);
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+
+    // Three favourites collected straight on the service, under the window's identity.
+    httplib::Client client(harness.service().baseUrl());
+    const std::string user = window.state().UserId.toStdString();
+    const auto listed = client.Get("/ListAll.aspx?word=ipod&u=" + user);
+    QVERIFY(listed);
+    int collected = 0;
+    for (std::size_t at = 0;
+         collected < 3 && (at = listed->body.find("<tr>\n<td>", at)) != std::string::npos;) {
+        at += 9;
+        const std::string bh = listed->body.substr(at, listed->body.find('<', at) - at);
+        QVERIFY(client.Get("/OpFav.aspx?u=" + user + "&i=" + bh));
+        ++collected;
+    }
+    QCOMPARE(collected, 3);
+
+    options.faults = {service::Fault(fault)};
+    options.dripBytes = 256;
+    options.dripIntervalMs = 50;
+    options.dripLimitMs = 400;
+    QVERIFY(harness.reconfigureService(options));
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(0);
+    retrieve(window, window.toolBar().btn2);
+    ticker.stop();
+    QVERIFY(ticks > 0);
+    QVERIFY(!window.progressPanel().isVisible());
+    QCOMPARE(!harness.messages().texts().isEmpty(), message);
+
+    auto opened = Database::open(harness.path(QString::fromLatin1(Database::FileName)));
+    QVERIFY(std::holds_alternative<std::unique_ptr<Database>>(opened));
+    Database& db = *std::get<std::unique_ptr<Database>>(opened);
+    QCOMPARE(db.select(QStringLiteral("PRAGMA integrity_check")).rows.at(0).at(0).toString(),
+             QStringLiteral("ok"));
+    const int stored = db.select(QStringLiteral("select count(*) from scnr")).rows.at(0).at(0).toInt();
+    QCOMPARE(stored, window.queries()->ADOQuery3.recordCount());
+    QVERIFY(stored <= 3);
+    if (!message)
+        QCOMPARE(stored, 3);
+    if (fault == int(service::Fault::HalfBody) && stored > 0)
+        QVERIFY2(harness.messages().texts().value(0).contains(QStringLiteral("没有完整收到")),
+                 qPrintable(harness.messages().texts().value(0)));
+    // Nothing cut or empty lands in the picture cache.
+    const QDir cache(window.pictureCache().folder());
+    for (const QFileInfo& file : cache.entryInfoList(QDir::Files))
+        QVERIFY2(file.size() > 0 && file.suffix() == QLatin1String("jpg"), qPrintable(file.fileName()));
 }
 
 QTEST_MAIN(FavouritesEndToEndTest)
