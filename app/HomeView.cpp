@@ -1,9 +1,9 @@
 #include "app/HomeView.h"
 
-#include "app/ClickLabel.h"
-#include "app/Look.h"
-#include "app/SiteLinks.h"
 #include "search/HotKeywords.h"
+#include "session/SiteLinks.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Look.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "app/TitleBar.h"
 
-#include "app/Look.h"
+#include "widgets/Look.h"
 
 #include <QLabel>
 #include <QMouseEvent>

@@ -13,13 +13,13 @@ class ToolBar : public QWidget
 public:
     explicit ToolBar(QWidget* parent);
 
-    QToolButton* btn1;
-    QToolButton* btn2;
-    QToolButton* btn3;
-    QToolButton* btn5;
-    QToolButton* btn8;
-    QToolButton* btn9;
-    QToolButton* btn10;
+    QToolButton* btn1;  ///< 比价结果: back to the result list
+    QToolButton* btn2;  ///< 商品收藏夹: the favourites list
+    QToolButton* btn3;  ///< 商品降价通知: the price-drop list
+    QToolButton* btn5;  ///< 网购网址库: the shop directory in the browser
+    QToolButton* btn8;  ///< 官方网站: the service's site in the browser
+    QToolButton* btn9;  ///< 关于: the about box
+    QToolButton* btn10; ///< 退出: ends the program
 
 private:
     QToolButton* addButton(const char* name, const QString& caption, const char* icon);

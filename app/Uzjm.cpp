@@ -1,29 +1,31 @@
 #include "app/Uzjm.h"
 
-#include "app/BigPicturePanel.h"
 #include "app/HomeView.h"
-#include "app/Look.h"
-#include "app/ProgressPanel.h"
 #include "app/ResizeGrip.h"
-#include "app/ResizeRule.h"
-#include "app/SiteLinks.h"
-#include "app/Startup.h"
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
 #include "app/Uabout.h"
-#include "app/UserBootstrap.h"
-#include "favourites/FavouritesCommands.h"
-#include "favourites/FavouritesView.h"
-#include "favourites/Usc.h"
+#include "favourites/ui/FavouritesCommands.h"
+#include "favourites/ui/FavouritesView.h"
+#include "favourites/ui/Usc.h"
 #include "platform/Downloader.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PageLoader.h"
 #include "platform/SystemBrowser.h"
-#include "results/ResultsView.h"
-#include "search/SearchCommands.h"
+#include "results/ui/ResultsView.h"
+#include "search/SearchTexts.h"
+#include "search/ui/SearchCommands.h"
+#include "session/FeatureParts.h"
+#include "session/ResizeRule.h"
+#include "session/SiteLinks.h"
+#include "session/Startup.h"
+#include "session/UserBootstrap.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
+#include "widgets/BigPicturePanel.h"
+#include "widgets/Look.h"
+#include "widgets/ProgressPanel.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -43,7 +45,6 @@ namespace vorbel {
 namespace {
 
 constexpr QSize StartSize{1020, 700};
-const QString HomeStatus = QStringLiteral("当前操作: 网购比价搜索");
 
 } // namespace
 
@@ -57,11 +58,9 @@ Tfrmvorbel::Tfrmvorbel(Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(services)),
       m_storeOpening(std::make_unique<StoreOpening>()), m_links(siteLinks(m_services.config.serviceBase)),
       m_wbwebb(new PageLoader(m_services.network, this)),
-      m_WebBrowser1(new PageLoader(m_services.network, this)),
       m_downloader(new Downloader(m_services.network, this))
 {
     m_wbwebb->setObjectName(QStringLiteral("wbwebb"));
-    m_WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     connect(m_wbwebb, &PageLoader::DocumentComplete, this,
             [this] { guarded([this] { wbwebbDocumentComplete(); }); });
     FormCreate();
@@ -130,7 +129,7 @@ void Tfrmvorbel::buildFrame()
           Qt::Edges(Qt::BottomEdge), Qt::LeftEdge | Qt::TopEdge, Qt::RightEdge | Qt::TopEdge,
           Qt::LeftEdge | Qt::BottomEdge, Qt::RightEdge | Qt::BottomEdge})
         m_grips.push_back(new ResizeGrip(edges, this));
-    showView(m_home);
+    showView(View::Home);
 }
 
 void Tfrmvorbel::buildStatusBar()
@@ -230,14 +229,13 @@ void Tfrmvorbel::runStartup()
     m_state.TempPath = TempFolderPath();
     m_pictureCache = std::make_unique<PictureCache>(m_state.TempPath);
     ensurePictureFolder();
-    showView(m_home);
-    setStatusText(HomeStatus);
+    showView(View::Home);
+    setStatusText(searchtext::HomeStatus);
     ensurePictureFolder();
     emptyPreviousResults(*m_queries);
 
     const SettingsOutcome settings = readOrCreateSettings(*m_queries, m_state);
-    m_search = new SearchCommands(*this);
-    m_favouriteCommands = new FavouritesCommands(*this);
+    wireFeatures();
     FormResize(); // the grids have their columns now
     setWindowTitle(settings.title);
     m_titleBar->setCaption(settings.title);
@@ -245,12 +243,36 @@ void Tfrmvorbel::runStartup()
         m_mmo1 = PageText();
         m_wbwebb->Navigate(serviceUrl(m_services.config.serviceBase, QStringLiteral("/RandomUser.aspx"), {}));
     }
-    if (settings.requestVersion) {
-        Tfrmsc& loader = createLoaderForm();
-        loader.WebBrowser1().Navigate(
-            serviceUrl(m_services.config.updateBase,
-                       QStringLiteral("/Ver/Ver") + m_state.ProgramVersion + QStringLiteral(".html"), {}));
-    }
+    if (settings.requestVersion)
+        requestVersionNotice();
+}
+
+void Tfrmvorbel::wireFeatures()
+{
+    const FeatureParts parts{*m_database, *m_queries,  m_state, *m_pictureCache, *m_downloader,
+                             m_services,  *m_progress, *this,   *this,           *m_bigPanel};
+    m_search = new SearchCommands(parts, *m_results, *m_home->keywordBox(), *m_wbwebb, this);
+    connect(m_home, &HomeView::searchClicked, m_search,
+            [this] { guarded([this] { m_search->suiButton4Click(); }); });
+    connect(m_home, &HomeView::hotKeywordClicked, m_search,
+            [this](const QString& caption) { guarded([&] { m_search->hotKeywordClick(caption); }); });
+    m_favouriteCommands = new FavouritesCommands(parts, *m_favourites, this);
+    connect(m_toolBar->btn2, &QToolButton::clicked, m_favouriteCommands,
+            [this] { guarded([this] { m_favouriteCommands->btn2Click(); }); });
+    connect(m_toolBar->btn3, &QToolButton::clicked, m_favouriteCommands,
+            [this] { guarded([this] { m_favouriteCommands->btn3Click(); }); });
+}
+
+void Tfrmvorbel::requestVersionNotice()
+{
+    m_loaderForm =
+        new Tfrmsc(Tfrmsc::Purpose::VersionNotice, m_services.network, m_state, m_queries->qry2, this);
+    m_loaderForm->setErrorReporter(
+        [this](const QString& message) { m_services.messages.inform(message, MessageBoxes::Icon::Error); });
+    m_loaderForm->show();
+    m_loaderForm->WebBrowser1().Navigate(
+        serviceUrl(m_services.config.updateBase,
+                   QStringLiteral("/Ver/Ver") + m_state.ProgramVersion + QStringLiteral(".html"), {}));
 }
 
 void Tfrmvorbel::ensurePictureFolder()
@@ -265,19 +287,6 @@ Tfrmsc* Tfrmvorbel::loaderForm() const
     return m_loaderForm.data();
 }
 
-Tfrmsc& Tfrmvorbel::createLoaderForm()
-{
-    // A form left hidden after an unrecognised page has done its work; the new one replaces it.
-    if (m_loaderForm && !m_loaderForm->isVisible())
-        m_loaderForm->deleteLater();
-    m_loaderForm = new Tfrmsc(m_services.network, m_state, m_queries->qry2, this);
-    m_loaderForm->setErrorReporter(
-        [this](const QString& message) { m_services.messages.inform(message, MessageBoxes::Icon::Error); });
-    m_loaderForm->show();
-    m_loaderForm->clearMemo();
-    return *m_loaderForm;
-}
-
 void Tfrmvorbel::wbwebbDocumentComplete()
 {
     ensurePictureFolder();
@@ -288,16 +297,13 @@ void Tfrmvorbel::wbwebbDocumentComplete()
     // sent with every request. Without it the next start asks again.
     if (m_wbwebb->errorText().isEmpty())
         applyUserBootstrap(m_mmo1, m_queries->qry2, m_state);
-    Q_EMIT searchPageCompleted();
+    if (m_search)
+        m_search->readPage(m_mmo1, m_wbwebb->errorText());
 }
 
 void Tfrmvorbel::guarded(const std::function<void()>& handler)
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        m_services.messages.inform(QString::fromUtf8(error.what()), MessageBoxes::Icon::Error);
-    }
+    vorbel::guarded(m_services.messages, handler);
 }
 
 QString Tfrmvorbel::statusText(int panel) const
@@ -310,26 +316,27 @@ void Tfrmvorbel::setStatusText(const QString& text, int panel)
     m_statusPanels.at(panel)->setText(text);
 }
 
-void Tfrmvorbel::showView(QWidget* view)
+void Tfrmvorbel::showView(View view)
 {
-    for (QWidget* candidate : {static_cast<QWidget*>(m_home), static_cast<QWidget*>(m_results),
-                               static_cast<QWidget*>(m_favourites)})
-        candidate->setVisible(candidate == view);
+    m_view = view;
+    m_home->setVisible(view == View::Home);
+    m_results->setVisible(view == View::Results);
+    m_favourites->setVisible(view == View::Favourites);
 }
 
-void Tfrmvorbel::setViewButtons(bool btn1, bool btn2, bool btn3)
+void Tfrmvorbel::setViewButtons(bool results, bool favourites, bool priceDrops)
 {
-    m_toolBar->btn1->setEnabled(btn1);
-    m_toolBar->btn2->setEnabled(btn2);
-    m_toolBar->btn3->setEnabled(btn3);
+    m_toolBar->btn1->setEnabled(results);
+    m_toolBar->btn2->setEnabled(favourites);
+    m_toolBar->btn3->setEnabled(priceDrops);
 }
 
 void Tfrmvorbel::btn1Click()
 {
     m_state.PageMode = AppState::Search;
     const int rows = m_queries ? m_queries->ADOQuery2.recordCount() : 0;
-    setStatusText(rows > 0 ? QStringLiteral("比价搜索结果有: %1 条记录").arg(rows) : HomeStatus);
-    showView(m_results);
+    setStatusText(rows > 0 ? searchtext::ShownCount.arg(rows) : searchtext::HomeStatus);
+    showView(View::Results);
     m_progress->hideBehind();
     setViewButtons(false, true, true);
 }

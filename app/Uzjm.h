@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/Services.h"
 #include "platform/PageText.h"
+#include "session/AppState.h"
+#include "session/Displays.h"
+#include "session/Services.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -34,9 +35,10 @@ struct SiteLink;
 struct StandingQueries;
 
 /// The main window `frmvorbel`: a frameless skinned frame with its title bar, toolbar, three stacked views,
-/// status bar and floating panels. It owns the store, the page loaders and the process-wide state, runs
-/// start-up when first shown, and hands the commands of each view to the part that does the work.
-class Tfrmvorbel : public QWidget
+/// status bar and floating panels. It owns the store, the page loader of the search and the identity, and
+/// the run's state, runs start-up when first shown, and wires each feature (the search, the favourites)
+/// with the parts it works with; the features never see the window itself.
+class Tfrmvorbel : public QWidget, public StatusLine, public ViewSwitcher
 {
     Q_OBJECT
 public:
@@ -53,9 +55,10 @@ public:
     FavouritesCommands* favourites() const { return m_favouriteCommands; }
     const Services& services() const { return m_services; }
     PictureCache& pictureCache() const { return *m_pictureCache; }
+    /// The designer's hidden browser: the identity page and the search result pages.
     PageLoader& wbwebb() const { return *m_wbwebb; }
-    PageLoader& WebBrowser1() const { return *m_WebBrowser1; }
     Downloader& downloader() const { return *m_downloader; }
+    /// The designer's page text of wbwebb's last page.
     const PageText& mmo1() const { return m_mmo1; }
     ProgressPanel& progressPanel() const { return *m_progress; }
     BigPicturePanel& bigPanel() const { return *m_bigPanel; }
@@ -64,30 +67,28 @@ public:
     FavouritesView& favouritesView() const { return *m_favourites; }
     ToolBar& toolBar() const { return *m_toolBar; }
     TitleBar& titleBar() const { return *m_titleBar; }
+    /// The loader form of the version notice, while it lives.
     Tfrmsc* loaderForm() const;
     bool startupFailed() const { return m_startupFailed; }
 
-    QString statusText(int panel = 0) const;
-    void setStatusText(const QString& text, int panel = 0);
+    QString statusText() const override { return statusText(0); }
+    QString statusText(int panel) const;
+    void setStatusText(const QString& text) override { setStatusText(text, 0); }
+    void setStatusText(const QString& text, int panel);
     /// Shows one of the three views: pan03 (home), pan01 (results) or pan02 (favourites).
-    void showView(QWidget* view);
-    /// The view buttons btn1 / btn2 / btn3 enabled as given.
-    void setViewButtons(bool btn1, bool btn2, bool btn3);
-    /// Creates (and shows, off screen) a new loader form, replacing the previous one.
-    Tfrmsc& createLoaderForm();
-    /// Runs a handler the way the application runs every event handler: an error ends it and its
-    /// message is shown.
-    void guarded(const std::function<void()>& handler);
+    void showView(View view) override;
+    View currentView() const override { return m_view; }
+    void setViewButtons(bool results, bool favourites, bool priceDrops) override;
 
+    /// The designer's start-up handler, run when the window is first shown.
     void FormShow();
+    /// The designer's handler of 比价结果: back to the result list.
     void btn1Click();
+    /// The designer's handler of 关于: the about box.
     void btn9Click();
+    /// The designer's handler of 退出.
     void btn10Click();
     void hideBigPicture();
-
-Q_SIGNALS:
-    /// wbwebb completed a page in search mode; the search feature reads it.
-    void searchPageCompleted();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -105,7 +106,10 @@ private:
     void openSite(const SiteLink& link);
     void wbwebbDocumentComplete();
     void runStartup();
+    void wireFeatures();
+    void requestVersionNotice();
     void ensurePictureFolder();
+    void guarded(const std::function<void()>& handler);
 
     Services m_services;
     AppState m_state;
@@ -119,7 +123,6 @@ private:
     std::vector<SiteLink> m_links;
     PageText m_mmo1;
     PageLoader* m_wbwebb;
-    PageLoader* m_WebBrowser1;
     Downloader* m_downloader;
     QPointer<Tfrmsc> m_loaderForm;
     SearchCommands* m_search = nullptr;
@@ -136,6 +139,7 @@ private:
     ProgressPanel* m_progress = nullptr;
     BigPicturePanel* m_bigPanel = nullptr;
     std::vector<ResizeGrip*> m_grips;
+    View m_view = View::Home;
     bool m_shown = false;
     bool m_startupFailed = false;
 };

@@ -1,7 +1,7 @@
 #include "app/Uzjm.h"
 #include "platform/Clock.h"
-#include "platform/DesktopBrowser.h"
-#include "platform/QtMessageBoxes.h"
+#include "platform/ui/DesktopBrowser.h"
+#include "platform/ui/QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QNetworkAccessManager>

@@ -14,11 +14,11 @@
 #include "platform/MessageBoxes.h"
 #include "platform/SystemBrowser.h"
 #include "results/JpegThumbnails.h"
-#include "results/ResultGrid.h"
 #include "results/ResultGridModel.h"
-#include "results/ResultsView.h"
+#include "results/ui/ResultGrid.h"
+#include "results/ui/ResultsView.h"
 #include "search/ResultPageReader.h"
-#include "search/SearchCommands.h"
+#include "search/ui/SearchCommands.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 
@@ -102,8 +102,8 @@ int startup(const QString& service)
     // Start-up runs as the window is first shown; the commands exist once the settings are read. A
     // first run in a new folder also waits for the identity and the link codes, leaving a complete row.
     std::function<void()> check = [&] {
-        const bool settled = window.search() && !window.state().UserId.isEmpty() &&
-                             !window.state().LinkCodeA.isEmpty();
+        const bool settled =
+            window.search() && !window.state().UserId.isEmpty() && !window.state().LinkCodeA.isEmpty();
         if (settled || window.startupFailed())
             QCoreApplication::quit();
         else
@@ -142,7 +142,7 @@ double decodeScreenPictures(Tfrmvorbel& window, QTableView& grid, int rows)
     QElapsedTimer timer;
     timer.start();
     for (int row = 0; row < rows; ++row) {
-        const auto path = window.pictureCache().smallPicturePath(model.text(row, QStringLiteral("cph")));
+        const auto path = window.pictureCache().smallPicturePath(model.text(row, column::cph));
         if (path)
             decodeJpegNear(*path, cell);
     }

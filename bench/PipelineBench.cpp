@@ -4,14 +4,14 @@
 
 #include "BenchPages.h"
 
-#include "app/AppState.h"
-#include "app/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/PageText.h"
 #include "search/PageCells.h"
 #include "search/ResultPageReader.h"
 #include "search/SearchStart.h"
+#include "session/AppState.h"
+#include "session/Startup.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"

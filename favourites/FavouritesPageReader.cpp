@@ -1,12 +1,15 @@
 #include "favourites/FavouritesPageReader.h"
 
-#include "app/AppState.h"
-#include "app/UserBootstrap.h"
 #include "codec/TextHelpers.h"
+#include "favourites/FavouritesTexts.h"
 #include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/PageText.h"
+#include "platform/WebAddress.h"
 #include "search/PageCells.h"
+#include "session/AppState.h"
+#include "session/UserBootstrap.h"
+#include "store/Columns.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 
@@ -16,15 +19,11 @@ namespace vorbel {
 
 namespace {
 
-const char* const RowFields[] = {"ufid", "user", "scid", "cph",  "cpmc", "xtp",
-                                 "dtp",  "scsj", "scjg", "gxjg", "cplj", "sjlx"};
+/// The fields of a favourites row, in the order of the page's cells.
+constexpr QLatin1String RowFields[] = {column::ufid, column::user, column::scid, column::cph,
+                                       column::cpmc, column::xtp,  column::dtp,  column::scsj,
+                                       column::scjg, column::gxjg, column::cplj, column::sjlx};
 const QString HeaderMark = QStringLiteral("序列");
-
-bool isWebUrl(const QString& text)
-{
-    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-           text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
 
 } // namespace
 
@@ -40,18 +39,18 @@ void FavouritesPageReader::read(const PageText& page)
     m_rows.clear();
     m_reported = 0;
     m_tableRows = 0;
-    m_state.PageRecognised = false;
+    m_recognised = false;
     for (int j = 0; j <= page.count(); ++j) {
         const QString line = page.line(j);
         if (line.contains(HeaderMark) || (!m_state.UserId.isEmpty() && line.contains(m_state.UserId)))
-            m_state.PageRecognised = true;
+            m_recognised = true;
         if (line.contains(QLatin1String("<TR>")))
             ++m_tableRows;
     }
     applyUserBootstrap(page, m_queries.qry2, m_state);
     m_reading = true;
     m_parsing = true;
-    for (int i = 0; m_tableRows > 1 && m_state.PageRecognised && i <= page.count(); ++i) {
+    for (int i = 0; m_tableRows > 1 && m_recognised && i <= page.count(); ++i) {
         if (page.line(i).contains(QLatin1String("<TR>")) && !page.line(i + 1).contains(HeaderMark))
             readRow(page, i);
     }
@@ -63,16 +62,16 @@ void FavouritesPageReader::readRow(const PageText& page, int i)
 {
     StandingQuery& favourites = m_queries.ADOQuery3;
     favourites.append();
-    favourites.setValue(QStringLiteral("scrq"), daysSince18991230(m_clock.now()));
-    favourites.setValue(QStringLiteral("bz2"), QStringLiteral("删除收藏"));
+    favourites.setValue(column::scrq, daysSince18991230(m_clock.now()));
+    favourites.setValue(column::bz2, favouritetext::DeleteAction);
     QString values[12];
     for (int cell = 0; cell < 12; ++cell) {
         values[cell] = cellValue(page.line(i + 1 + cell));
         if (values[cell].isEmpty())
             continue;
-        const QString field = QString::fromLatin1(RowFields[cell]);
+        const QLatin1String field = RowFields[cell];
         favourites.setValue(
-            field, field == QLatin1String("cplj")
+            field, field == column::cplj
                        ? RewriteShopLink(HtmlToText(values[cell]), {m_state.LinkCodeA, m_state.LinkCodeB})
                        : values[cell]);
     }
@@ -82,7 +81,7 @@ void FavouritesPageReader::readRow(const PageText& page, int i)
     m_rows.push_back(
         {labelStem() + QStringLiteral("： （") + values[11] + QStringLiteral("） ") + values[4], false});
     const std::optional<QString> file = m_cache.smallPicturePath(values[3]);
-    if (!file || QFileInfo::exists(*file) || !isWebUrl(values[5])) {
+    if (!file || QFileInfo::exists(*file) || !isWebAddress(values[5])) {
         m_rows[row].second = true;
         return;
     }
@@ -91,8 +90,8 @@ void FavouritesPageReader::readRow(const PageText& page, int i)
 
 QString FavouritesPageReader::labelStem() const
 {
-    return m_state.PageMode == AppState::PriceDrops ? QStringLiteral("正在获取商品降价通知")
-                                                    : QStringLiteral("正在获取商品收藏夹数据");
+    return m_state.PageMode == AppState::PriceDrops ? favouritetext::PriceDropsLabel
+                                                    : favouritetext::FavouritesLabel;
 }
 
 void FavouritesPageReader::rowDone(int row)
@@ -115,10 +114,9 @@ void FavouritesPageReader::reportInOrder()
         return;
     m_reading = false;
     const bool drops = m_state.PageMode == AppState::PriceDrops;
-    Q_EMIT progress(100, drops ? QStringLiteral("获取商品降价通知结束 ")
-                               : QStringLiteral("获取商品收藏夹数据结束 "));
+    Q_EMIT progress(100, drops ? favouritetext::PriceDropsEnded : favouritetext::FavouritesEnded);
     m_queries.ADOQuery3.first();
-    Q_EMIT finished(m_state.PageRecognised, m_queries.ADOQuery3.recordCount());
+    Q_EMIT finished(m_recognised, m_queries.ADOQuery3.recordCount());
 }
 
 } // namespace vorbel

@@ -23,7 +23,7 @@ public:
     FavouritesPageReader(StandingQueries& queries, AppState& state, PictureCache& cache,
                          Downloader& downloader, Clock& clock, QObject* parent = nullptr);
 
-    /// Reads the page; sets PageRecognised in the state.
+    /// Reads the page; finished says whether it was a favourites page at all.
     void read(const PageText& page);
 
 Q_SIGNALS:
@@ -47,6 +47,7 @@ private:
     int m_reported = 0;
     bool m_reading = false;
     bool m_parsing = false;
+    bool m_recognised = false; ///< the page has the list's header or the user's identity
 };
 
 } // namespace vorbel

@@ -1,5 +1,7 @@
 #include "platform/Downloader.h"
 
+#include "platform/WebAddress.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -10,13 +12,6 @@
 namespace vorbel {
 
 namespace {
-
-bool isWebUrl(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() &&
-           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
 
 QNetworkRequest fileRequest(const QUrl& url, int stallMs)
 {
@@ -84,7 +79,7 @@ void Downloader::start(Job& job)
 /// Opens the temporary file the body goes to; the reason when the download may not start.
 std::optional<QString> Downloader::openTarget(Job& job)
 {
-    if (!isWebUrl(job.url))
+    if (!isWebAddress(job.url))
         return QStringLiteral("只能下载 http 或 https 地址: %1").arg(job.url.toString());
     // A saved file follows a link at its name: never write through a link planted in the cache.
     if (QFileInfo(job.target).isSymLink())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 
 namespace vorbel {
 
@@ -22,5 +23,16 @@ public:
     /// A question with OK and Cancel; true for OK.
     virtual bool confirm(const QString& text) = 0;
 };
+
+/// Runs an event handler the way the application runs every one: an error ends it and its message is
+/// shown.
+template <typename Handler> void guarded(MessageBoxes& messages, Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        messages.inform(QString::fromUtf8(error.what()), MessageBoxes::Icon::Error);
+    }
+}
 
 } // namespace vorbel

@@ -1,23 +1,13 @@
 #include "platform/PageLoader.h"
 
 #include "platform/PageDecoder.h"
+#include "platform/WebAddress.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
 
 namespace vorbel {
-
-namespace {
-
-bool isWebUrl(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() &&
-           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
-
-} // namespace
 
 PageLoader::PageLoader(QNetworkAccessManager& network, QObject* parent) : QObject(parent), m_network(network)
 {
@@ -35,7 +25,7 @@ void PageLoader::Navigate(const QUrl& url)
     m_body.clear();
     m_loading = true;
     const quint64 generation = ++m_generation;
-    if (!isWebUrl(url)) {
+    if (!isWebAddress(url)) {
         // Only web pages are loaded; anything else completes as an empty page, after the caller returns.
         QTimer::singleShot(0, this, [this, generation] {
             if (generation == m_generation)

@@ -2,6 +2,17 @@
 
 namespace vorbel {
 
+// The two addresses are set on this file alone by the build, so changing one rebuilds one file.
+QString builtServiceBase()
+{
+    return QStringLiteral(VORBEL_SERVICE_URL);
+}
+
+QString builtUpdateBase()
+{
+    return QStringLiteral(VORBEL_UPDATE_URL);
+}
+
 QUrl serviceUrl(const QString& base, const QString& path, const QList<std::pair<QString, QString>>& query)
 {
     QByteArray encoded;

@@ -7,11 +7,16 @@
 
 namespace vorbel {
 
+/// The search service's base address the program was built with.
+QString builtServiceBase();
+/// The update host's base address the program was built with.
+QString builtUpdateBase();
+
 /// Where the search service and the update host live (fixed when the program is built).
 struct ServiceConfig
 {
-    QString serviceBase = QStringLiteral(VORBEL_SERVICE_URL);
-    QString updateBase = QStringLiteral(VORBEL_UPDATE_URL);
+    QString serviceBase = builtServiceBase();
+    QString updateBase = builtUpdateBase();
 };
 
 /// base + path + "?" + the query in the given order, each value percent-encoded as UTF-8, so a keyword

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WebAddress.h"
+
 #include <QUrl>
 
 namespace vorbel {
@@ -10,16 +12,23 @@ class SystemBrowser
 public:
     virtual ~SystemBrowser() = default;
     /// Opens url when isOpenableWebUrl allows it; false when refused or the platform failed.
-    virtual bool openUrl(const QUrl& url) = 0;
+    bool openUrl(const QUrl& url);
+
+protected:
+    /// Opens a web page that has passed the filter.
+    virtual bool openWebPage(const QUrl& url) = 0;
 };
 
 /// A link taken from a page may only open a web page: http or https with a host and no user info, never a
 /// local file or another handler.
 inline bool isOpenableWebUrl(const QUrl& url)
 {
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           !url.host().isEmpty() && url.userInfo().isEmpty();
+    return isWebAddress(url) && url.userInfo().isEmpty();
+}
+
+inline bool SystemBrowser::openUrl(const QUrl& url)
+{
+    return isOpenableWebUrl(url) && openWebPage(url);
 }
 
 } // namespace vorbel

@@ -1,5 +1,7 @@
 #include "results/ResultCellText.h"
 
+#include "search/SearchTexts.h"
+
 namespace vorbel::resultcell {
 
 QColor stripe(int recordNumber)
@@ -30,14 +32,14 @@ std::optional<QString> priceText(const QString& jg)
 
 std::optional<QString> favouriteText(const QString& check)
 {
-    if (check == QStringLiteral("点击收藏") || check == QStringLiteral("已收藏"))
+    if (check == searchtext::NotCollected || check == searchtext::Collected)
         return check;
     return std::nullopt;
 }
 
 QColor favouriteColour(const QString& check, const QColor& textColour)
 {
-    return check == QStringLiteral("点击收藏") ? QColor(0, 0, 255) : textColour;
+    return check == searchtext::NotCollected ? QColor(0, 0, 255) : textColour;
 }
 
 QColor textColour(bool selected)

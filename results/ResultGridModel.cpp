@@ -4,10 +4,8 @@
 
 namespace vorbel {
 
-ResultGridModel::ResultGridModel(StandingQuery& query, QStringList fields, QStringList titles,
-                                 QObject* parent)
-    : QAbstractTableModel(parent), m_query(query), m_fields(std::move(fields)), m_titles(std::move(titles)),
-      m_rows(query.recordCount())
+ResultGridModel::ResultGridModel(StandingQuery& query, std::span<const GridColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), m_query(query), m_columns(columns), m_rows(query.recordCount())
 {
     // The query signals after its snapshot has changed, while a model must report the old row count
     // until its begin call has run; so the model keeps the count it has announced.
@@ -37,26 +35,45 @@ int ResultGridModel::rowCount(const QModelIndex& parent) const
 
 int ResultGridModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_fields.size());
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QString ResultGridModel::field(int column) const
+{
+    return column >= 0 && column < int(m_columns.size()) ? QString(m_columns[std::size_t(column)].field)
+                                                         : QString();
 }
 
 QVariant ResultGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid() || index.column() >= int(m_columns.size()))
         return {};
-    if (m_fields.value(index.column()) == QLatin1String("bz1"))
+    const QLatin1String field = m_columns[std::size_t(index.column())].field;
+    switch (role) {
+    case Qt::DisplayRole:
+        return field == column::bz1 ? QVariant() : QVariant(text(index.row(), field));
+    case FieldRole:
+        return QString(field);
+    case ProductIdRole:
+        return text(index.row(), column::cph);
+    case ShopRole:
+        return text(index.row(), column::sjlx);
+    case CollectedPriceRole:
+        return text(index.row(), column::scjg);
+    default:
         return {};
-    return text(index.row(), m_fields.value(index.column()));
+    }
 }
 
 QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return m_titles.value(section);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < int(m_columns.size()))
+        return QString::fromUtf8(m_columns[std::size_t(section)].title);
     return {};
 }
 
-QString ResultGridModel::text(int row, const QString& field) const
+QString ResultGridModel::text(int row, QLatin1String field) const
 {
     return m_query.valueAt(row, field).toString();
 }

@@ -1,12 +1,15 @@
 #include "search/ResultPageReader.h"
 
-#include "app/AppState.h"
 #include "codec/FieldCipher.h"
 #include "codec/TextHelpers.h"
 #include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/PageText.h"
+#include "platform/WebAddress.h"
 #include "search/PageCells.h"
+#include "search/SearchTexts.h"
+#include "session/AppState.h"
+#include "store/Columns.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
@@ -17,19 +20,13 @@ namespace vorbel {
 
 namespace {
 
-const QString StartLabel = QStringLiteral("正在进行智能比价搜索，请稍后...... ");
-const QString EndLabel = QStringLiteral("智能比价搜索结束 ");
+const QString& StartLabel = searchtext::Searching;
+const QString& EndLabel = searchtext::SearchEnded;
 
-void setIfPresent(StandingQuery& query, const char* field, const QString& value)
+void setIfPresent(StandingQuery& query, QLatin1String field, const QString& value)
 {
     if (!value.isEmpty())
-        query.setValue(QString::fromLatin1(field), value);
-}
-
-bool isWebUrl(const QString& text)
-{
-    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-           text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+        query.setValue(field, value);
 }
 
 } // namespace
@@ -87,18 +84,18 @@ void ResultPageReader::rememberRegistered()
 {
     m_registered.clear();
     for (int row = 0; row < m_queries.qry1.recordCount(); ++row)
-        m_registered.insert(m_queries.qry1.valueAt(row, QStringLiteral("tpid")).toString());
+        m_registered.insert(m_queries.qry1.valueAt(row, column::tpid).toString());
 }
 
 void ResultPageReader::countKeyword()
 {
     StandingQuery& words = m_queries.ADOQuery1;
-    if (words.locate(QStringLiteral("word"), m_state.SearchWord)) {
+    if (words.locate(column::word, m_state.SearchWord)) {
         words.edit();
-        words.setValue(QStringLiteral("count"), words.value(QStringLiteral("count")).toInt() + 1);
+        words.setValue(column::count, words.value(column::count).toInt() + 1);
     } else {
         words.append();
-        words.setValue(QStringLiteral("word"), m_state.SearchWord);
+        words.setValue(column::word, m_state.SearchWord);
     }
     words.post();
 }
@@ -113,27 +110,26 @@ void ResultPageReader::readOffer(const PageText& page, int i)
 
     StandingQuery& results = m_queries.ADOQuery2;
     results.append();
-    results.setValue(QStringLiteral("bh"), bh);
-    results.setValue(QStringLiteral("cxrq"), daysSince18991230(m_clock.now()));
-    setIfPresent(results, "cph", cph);
-    setIfPresent(results, "cpmc", cpmc);
-    setIfPresent(results, "xtp", xtp);
-    setIfPresent(results, "dtp", dtp);
-    setIfPresent(results, "rc", rc);
-    setIfPresent(results, "jg", jg);
+    results.setValue(column::bh, bh);
+    results.setValue(column::cxrq, daysSince18991230(m_clock.now()));
+    setIfPresent(results, column::cph, cph);
+    setIfPresent(results, column::cpmc, cpmc);
+    setIfPresent(results, column::xtp, xtp);
+    setIfPresent(results, column::dtp, dtp);
+    setIfPresent(results, column::rc, rc);
+    setIfPresent(results, column::jg, jg);
     if (!link.isEmpty())
-        results.setValue(QStringLiteral("cplj"),
+        results.setValue(column::cplj,
                          RewriteShopLink(HtmlToText(link), {m_state.LinkCodeA, m_state.LinkCodeB}));
-    setIfPresent(results, "sjlx", sjlx);
-    setIfPresent(results, "cxsj", cxsj);
-    setIfPresent(results, "hdxx", hdxx);
+    setIfPresent(results, column::sjlx, sjlx);
+    setIfPresent(results, column::cxsj, cxsj);
+    setIfPresent(results, column::hdxx, hdxx);
     if (!rc.isEmpty()) {
-        results.setValue(QStringLiteral("zpbz"), GenuineBadge(count, sjlx, cpmc));
-        results.setValue(QStringLiteral("pjjb"), RatingStars(count, sjlx, cpmc));
+        results.setValue(column::zpbz, GenuineBadge(count, sjlx, cpmc));
+        results.setValue(column::pjjb, RatingStars(count, sjlx, cpmc));
     }
     const bool collected = page.line(i + 13).contains(QLatin1String("Yes"));
-    results.setValue(QStringLiteral("check"),
-                     collected ? QStringLiteral("已收藏") : QStringLiteral("点击收藏"));
+    results.setValue(column::check, collected ? searchtext::Collected : searchtext::NotCollected);
     results.post();
 
     const int offer = int(m_offers.size());
@@ -148,14 +144,14 @@ void ResultPageReader::registerPicture(const QString& cph, const QString& bh, co
     if (!m_state.PicturesKnown || !isRegistered(cph)) {
         StandingQuery& pictures = m_queries.qry1;
         pictures.append();
-        pictures.setValue(QStringLiteral("word"), m_state.SearchWord);
-        pictures.setValue(QStringLiteral("tpid"), cph);
-        pictures.setValue(QStringLiteral("bh"), bh);
+        pictures.setValue(column::word, m_state.SearchWord);
+        pictures.setValue(column::tpid, cph);
+        pictures.setValue(column::bh, bh);
         pictures.post();
         m_registered.insert(cph);
     }
     const std::optional<QString> file = m_cache.smallPicturePath(cph);
-    if (!file || QFileInfo::exists(*file) || !isWebUrl(xtp)) {
+    if (!file || QFileInfo::exists(*file) || !isWebAddress(xtp)) {
         m_offers[offer].done = true;
         return;
     }

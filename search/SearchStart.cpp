@@ -1,8 +1,8 @@
 #include "search/SearchStart.h"
 
-#include "app/AppState.h"
 #include "codec/FieldCipher.h"
 #include "platform/ServiceUrls.h"
+#include "session/AppState.h"
 #include "store/StandingQueries.h"
 
 namespace vorbel {

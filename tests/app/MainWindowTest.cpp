@@ -1,16 +1,16 @@
 #include "testing/LocalServer.h"
 #include "testing/WindowHarness.h"
 
-#include "app/BigPicturePanel.h"
-#include "app/ProgressPanel.h"
-#include "app/Startup.h"
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
-#include "favourites/Usc.h"
+#include "favourites/ui/Usc.h"
 #include "platform/PageLoader.h"
-#include "results/ResultsView.h"
+#include "results/ui/ResultsView.h"
+#include "session/Startup.h"
 #include "store/Database.h"
 #include "store/StandingQueries.h"
+#include "widgets/BigPicturePanel.h"
+#include "widgets/ProgressPanel.h"
 
 #include <QFile>
 #include <QTableView>
@@ -181,7 +181,7 @@ void MainWindowTest::aVersionPageCutShortStoresNoLinkCodes()
     readOrCreateSettings(queries, state);
     QNetworkAccessManager network;
     auto load = [&](const char* path) {
-        Tfrmsc loader(network, state, queries.qry2, nullptr);
+        Tfrmsc loader(Tfrmsc::Purpose::VersionNotice, network, state, queries.qry2, nullptr);
         bool closed = false;
         connect(&loader, &Tfrmsc::closed, [&] { closed = true; });
         loader.WebBrowser1().Navigate(QUrl(QString::fromStdString(server.url(path))));

@@ -1,16 +1,16 @@
 #include "testing/WindowHarness.h"
 
 #include "app/HomeView.h"
-#include "app/ProgressPanel.h"
 #include "app/ToolBar.h"
-#include "favourites/FavouritesCommands.h"
-#include "favourites/FavouritesGrid.h"
-#include "results/ResultGrid.h"
+#include "favourites/ui/FavouritesCommands.h"
+#include "favourites/ui/FavouritesGrid.h"
 #include "results/ResultGridModel.h"
+#include "results/ui/ResultGrid.h"
 #include "search/ResultPageReader.h"
-#include "search/SearchCommands.h"
+#include "search/ui/SearchCommands.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
+#include "widgets/ProgressPanel.h"
 
 #include "store/Database.h"
 
@@ -62,7 +62,7 @@ void FavouritesEndToEndTest::collectListSeeADropAndDelete()
                                  !window.search()->reader().isReading(),
                              20000);
     ResultGrid& results = window.search()->grid();
-    const QString name = results.model().text(0, QStringLiteral("cpmc"));
+    const QString name = results.model().text(0, column::cpmc);
     results.DBGridEh1CellClick(results.model().index(0, 8));
     QTRY_VERIFY_WITH_TIMEOUT(harness.service().requestCount("/OpFav.aspx") == 1, 10000);
 

@@ -2,12 +2,12 @@
 #include "testing/LocalServer.h"
 #include "testing/StoreFixture.h"
 
-#include "app/AppState.h"
-#include "app/Startup.h"
 #include "favourites/FavouritesPageReader.h"
 #include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/PageText.h"
+#include "session/AppState.h"
+#include "session/Startup.h"
 #include "store/PictureCache.h"
 
 #include <QNetworkAccessManager>

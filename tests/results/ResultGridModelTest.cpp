@@ -10,9 +10,7 @@ using namespace vorbel::test;
 
 namespace {
 
-const QStringList Fields{QStringLiteral("bz1"),  QStringLiteral("cpmc"), QStringLiteral("hdxx"),
-                         QStringLiteral("jg"),   QStringLiteral("rc"),   QStringLiteral("sjlx"),
-                         QStringLiteral("zpbz"), QStringLiteral("pjjb"), QStringLiteral("check")};
+// The designed titles, as the user reads them.
 const QStringList Titles{QStringLiteral("图片"), QStringLiteral("商品名称"), QStringLiteral("优惠"),
                          QStringLiteral("价格"), QStringLiteral("人气"),     QStringLiteral("商家"),
                          QStringLiteral("正品"), QStringLiteral("推荐等级"), QStringLiteral("收藏")};
@@ -24,7 +22,7 @@ protected:
     {
         StoreFixture::SetUp();
         results().openSql(QStringLiteral("select * from cxnr order by jg"));
-        m_model = std::make_unique<ResultGridModel>(results(), Fields, Titles);
+        m_model = std::make_unique<ResultGridModel>(results(), ResultColumns);
         m_tester = std::make_unique<QAbstractItemModelTester>(
             m_model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
@@ -59,7 +57,7 @@ TEST_F(ResultGridModelTest, ShowsTheNineColumnsOfTheResultQuery)
     EXPECT_EQ(m_model->data(m_model->index(0, 8), Qt::DisplayRole).toString(), QStringLiteral("点击收藏"));
     EXPECT_FALSE(m_model->data(m_model->index(0, 0), Qt::DisplayRole).isValid()); // the picture column
     EXPECT_TRUE(m_model->data(m_model->index(0, 2), Qt::DisplayRole).toString().isEmpty());
-    EXPECT_EQ(m_model->text(0, QStringLiteral("cph")), QStringLiteral("P1")); // not a column, still readable
+    EXPECT_EQ(m_model->text(0, column::cph), QStringLiteral("P1")); // not a column, still readable
 }
 
 TEST_F(ResultGridModelTest, FollowsAppendsEditsDeletesAndReopens)

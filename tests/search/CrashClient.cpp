@@ -8,13 +8,13 @@
 //   posted <bh>      the row of offer <bh> is durable (its page's transaction has committed)
 //   finished <n>     every picture is done; the result list holds n rows
 //   failed <text>    the search stopped on an error
-#include "app/AppState.h"
-#include "app/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/PageLoader.h"
 #include "search/ResultPageReader.h"
 #include "search/SearchStart.h"
+#include "session/AppState.h"
+#include "session/Startup.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"

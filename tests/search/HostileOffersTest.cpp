@@ -5,13 +5,13 @@
 #include "testing/LocalServer.h"
 #include "testing/StoreFixture.h"
 
-#include "app/AppState.h"
-#include "app/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/PageText.h"
 #include "search/ResultPageReader.h"
 #include "search/SearchStart.h"
+#include "session/AppState.h"
+#include "session/Startup.h"
 #include "store/PictureCache.h"
 
 #include <QDirIterator>

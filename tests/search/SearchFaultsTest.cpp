@@ -4,26 +4,29 @@
 #include "testing/EventLoop.h"
 #include "testing/WindowHarness.h"
 
-#include "app/BigPicturePanel.h"
-#include "app/ProgressPanel.h"
+#include "favourites/ui/Usc.h"
 #include "platform/Downloader.h"
 #include "platform/PageLoader.h"
-#include "results/ResultGrid.h"
 #include "results/ResultGridModel.h"
-#include "results/ResultsView.h"
+#include "results/ui/ResultGrid.h"
+#include "results/ui/ResultsView.h"
 #include "search/ResultPageReader.h"
-#include "search/SearchCommands.h"
+#include "search/ui/SearchCommands.h"
 #include "service/Catalogue.h"
 #include "service/Pictures.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
+#include "widgets/BigPicturePanel.h"
+#include "widgets/ProgressPanel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -140,7 +143,7 @@ void SearchFaultsTest::search(WindowHarness& harness, const QString& keyword)
     });
     turning.start(0);
     window.setStatusText(QString());
-    window.showView(&window.resultsView());
+    window.showView(View::Results);
     window.resultsView().Edt_word->setText(keyword);
     window.resultsView().suiButton1->click();
     QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(CountPrefix) && !searching(window), Deadline);
@@ -203,7 +206,8 @@ void SearchFaultsTest::clickFirstPicture(WindowHarness& harness)
 {
     Tfrmvorbel& window = harness.window();
     ResultGrid& grid = window.search()->grid();
-    window.state().GridMouseY = 200;
+    // The pointer last moved at 200 pixels below the grid's top edge.
+    grid.DBGridEh1MouseMove(QPoint(5, 200 - window.resultsView().DBGridEh1->horizontalHeader()->height()));
     grid.DBGridEh1CellClick(grid.model().index(0, 0));
     QTRY_VERIFY_WITH_TIMEOUT(window.downloader().pending() == 0, Deadline);
     QCoreApplication::processEvents();
@@ -230,7 +234,10 @@ void SearchFaultsTest::serverErrorsFromTheFirstStartCrashNothing()
     Tfrmvorbel& window = harness.open();
     STEP(waitForStartUp(window));
     QTRY_VERIFY_WITH_TIMEOUT(harness.service().requestCount("/Ver") > 0, Deadline);
-    settle(300);
+    // Both start-up pages have completed: the identity page and the version notice, whose form then hides.
+    QTRY_VERIFY_WITH_TIMEOUT(!window.wbwebb().isLoading() && window.loaderForm() &&
+                                 !window.loaderForm()->WebBrowser1().isLoading(),
+                             Deadline);
     QVERIFY(!window.startupFailed());
     QVERIFY(window.state().UserId.isEmpty());
     harness.messages().clear();

@@ -1,9 +1,9 @@
 #include "testing/StoreFixture.h"
 
-#include "app/AppState.h"
-#include "app/Startup.h"
 #include "search/SearchStart.h"
 #include "search/ShopBoxCascade.h"
+#include "session/AppState.h"
+#include "session/Startup.h"
 
 using namespace vorbel;
 using namespace vorbel::test;

@@ -1,0 +1,207 @@
+#include "favourites/ui/FavouritesGrid.h"
+
+#include "favourites/FavouriteCellText.h"
+#include "favourites/FavouriteColumns.h"
+#include "favourites/FavouritesTexts.h"
+#include "platform/Downloader.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PageLoader.h"
+#include "platform/SystemBrowser.h"
+#include "results/ResultGridModel.h"
+#include "session/AppState.h"
+#include "store/Columns.h"
+#include "store/PictureCache.h"
+#include "store/StandingQueries.h"
+#include "widgets/GridSupport.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace vorbel {
+
+namespace {
+
+std::array<int, FavouriteColumns.size()> designedWidths()
+{
+    std::array<int, FavouriteColumns.size()> widths{};
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        widths[i] = FavouriteColumns[i].width;
+    return widths;
+}
+
+const QColor CellBrush(238, 247, 255);
+
+} // namespace
+/// Paints the favourites grid's cells.
+class FavouritesDelegate : public QStyledItemDelegate
+{
+public:
+    FavouritesDelegate(QTableView& view, const PictureCache& cache, ThumbnailCache& thumbnails)
+        : QStyledItemDelegate(&view), m_view(view), m_cache(cache), m_thumbnails(thumbnails)
+    {
+    }
+
+    QHash<QString, QColor> columnColours;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QRect cell = option.rect;
+        const QString field = index.data(ResultGridModel::FieldRole).toString();
+        const QString value = index.data(Qt::DisplayRole).toString();
+        const bool selected = index == m_view.currentIndex();
+        const QColor text = selected ? QColor(255, 0, 0) : columnColours.value(field, Qt::black);
+        painter->fillRect(cell, CellBrush);
+        drawText(painter, cell, value, text, field == column::cpmc ? Qt::AlignLeft : Qt::AlignHCenter,
+                 field == column::gxjg);
+        const QString cph = index.data(ResultGridModel::ProductIdRole).toString();
+        if (cph.isEmpty())
+            return;
+        if (field == column::bz1) {
+            if (auto path = m_cache.smallPicturePath(cph)) {
+                const QImage picture = m_thumbnails.picture(*path, cell.size());
+                if (!picture.isNull())
+                    painter->drawImage(cell, picture);
+            }
+        } else if (field == column::scjg) {
+            if (auto overlay = favouritecell::collectedPriceText(value))
+                drawOverlay(painter, cell, *overlay, text, false);
+        } else if (field == column::gxjg) {
+            if (auto change = favouritecell::currentPriceText(
+                    index.data(ResultGridModel::CollectedPriceRole).toString(), value))
+                drawOverlay(painter, cell, change->text,
+                            selected && change->colour.red() == 255 ? text : change->colour, true);
+        }
+    }
+
+private:
+    void drawText(QPainter* painter, const QRect& cell, const QString& value, const QColor& colour,
+                  Qt::Alignment horizontal, bool bold) const
+    {
+        if (value.isEmpty())
+            return;
+        painter->save();
+        QFont font = m_view.font();
+        font.setBold(bold);
+        painter->setFont(font);
+        painter->setPen(colour);
+        painter->drawText(cell.adjusted(3, 2, -3, -2), int(horizontal | Qt::AlignVCenter) | Qt::TextWordWrap,
+                          value);
+        painter->restore();
+    }
+
+    void drawOverlay(QPainter* painter, const QRect& cell, const QString& value, const QColor& colour,
+                     bool bold) const
+    {
+        painter->save();
+        painter->setClipRect(cell);
+        painter->fillRect(cell, CellBrush);
+        QFont font = m_view.font();
+        font.setBold(bold);
+        painter->setFont(font);
+        painter->setPen(colour);
+        painter->drawText(QRect(cell.left() + 10, cell.top() + 32, cell.width(), cell.height()),
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, value);
+        painter->restore();
+    }
+
+    QTableView& m_view;
+    const PictureCache& m_cache;
+    ThumbnailCache& m_thumbnails;
+};
+
+FavouritesGrid::FavouritesGrid(QTableView& view, const FeatureParts& parts)
+    : QObject(&view), m_view(view), m_parts(parts),
+      m_model(new ResultGridModel(parts.queries.ADOQuery3, FavouriteColumns, this)),
+      m_requests(new PageLoader(parts.services.network, this))
+{
+    configureView();
+    connect(&view, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        guarded(m_parts.services.messages, [&] { DBGridEh2CellClick(index); });
+    });
+}
+
+void FavouritesGrid::configureView()
+{
+    m_view.setModel(m_model);
+    m_delegate = new FavouritesDelegate(m_view, m_parts.pictures, m_thumbnails);
+    m_view.setItemDelegate(m_delegate);
+    applyGridLook(m_view, 87, designedWidths());
+    m_viewport = m_view.viewport();
+    m_viewport->installEventFilter(this);
+}
+
+void FavouritesGrid::colourColumns()
+{
+    m_delegate->columnColours.insert(column::cpmc, QColor(0, 0, 255));
+    m_delegate->columnColours.insert(column::bz2, QColor(0, 0, 255));
+    m_view.viewport()->update();
+}
+
+bool FavouritesGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_viewport && event->type() == QEvent::MouseMove)
+        DBGridEh2MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+    return QObject::eventFilter(watched, event);
+}
+
+void FavouritesGrid::DBGridEh2MouseMove(QPoint position)
+{
+    m_pointerY = position.y() + m_view.horizontalHeader()->height();
+    const QModelIndex index = m_view.indexAt(position);
+    if (!index.isValid() || index.column() == 0)
+        return;
+    const QString field = m_model->field(index.column());
+    setApplicationCursor(field == column::cpmc || field == column::bz2 ? Qt::PointingHandCursor
+                                                                       : Qt::ArrowCursor);
+    m_parts.largePicture.hidePicture();
+}
+
+void FavouritesGrid::DBGridEh2CellClick(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    m_parts.queries.ADOQuery3.setCurrentRow(index.row());
+    const QString field = m_model->field(index.column());
+    if (field == column::cpmc)
+        m_parts.services.browser.openUrl(QUrl(m_model->text(index.row(), column::cplj)));
+    else if (field == column::bz2)
+        deleteFavourite(index.row());
+    else if (field == column::bz1)
+        showLargePicture(index.row());
+}
+
+void FavouritesGrid::deleteFavourite(int row)
+{
+    const QString ufid = m_model->text(row, column::ufid).trimmed();
+    if (ufid.isEmpty())
+        return;
+    if (!m_parts.services.messages.confirm(favouritetext::ConfirmDelete))
+        return;
+    const AppState& state = m_parts.state;
+    m_requests->Navigate(serviceUrl(m_parts.services.config.serviceBase, QStringLiteral("/OpFav.aspx"),
+                                    {{QStringLiteral("u"), state.UserId},
+                                     {QStringLiteral("p"), state.UserPassword},
+                                     {QStringLiteral("uf"), ufid}}));
+    StandingQuery& favourites = m_parts.queries.ADOQuery3;
+    favourites.setCurrentRow(row);
+    favourites.deleteCurrent();
+    if (state.PageMode != AppState::Search)
+        m_parts.status.setStatusText(
+            favouritetext::countStatus(state.PageMode == AppState::PriceDrops, favourites.recordCount()));
+}
+
+void FavouritesGrid::showLargePicture(int row)
+{
+    fetchLargePicture(m_parts.pictures, m_parts.downloader, this, m_model->text(row, column::dtp),
+                      m_model->text(row, column::cph), [this](const QString& path) {
+                          // Near the bottom of the window the picture stands 370 pixels above its edge.
+                          const int formHeight = m_view.window()->height();
+                          const int top = formHeight < m_pointerY + 300 ? formHeight - 370 : m_pointerY - 30;
+                          m_parts.largePicture.showPicture(decodeJpegNear(path, QSize(340, 340)), top);
+                      });
+}
+
+} // namespace vorbel

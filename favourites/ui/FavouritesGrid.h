@@ -1,0 +1,53 @@
+#pragma once
+
+#include "results/JpegThumbnails.h"
+#include "session/FeatureParts.h"
+
+#include <QObject>
+
+class QModelIndex;
+class QTableView;
+
+namespace vorbel {
+
+class FavouritesDelegate;
+class PageLoader;
+class ResultGridModel;
+
+/// The favourites grid `DBGridEh2`: its columns and look, the painted pictures and price changes, and the
+/// cell actions (open the shop page, delete a favourite, show the large picture).
+class FavouritesGrid : public QObject
+{
+    Q_OBJECT
+public:
+    FavouritesGrid(QTableView& view, const FeatureParts& parts);
+
+    /// The designer's cell click handler: opens, deletes or shows the large picture by column.
+    void DBGridEh2CellClick(const QModelIndex& index);
+    /// The designer's pointer handler: the cursor by column, the large picture hidden.
+    void DBGridEh2MouseMove(QPoint position);
+    /// Product names and delete links in blue, as after a retrieval.
+    void colourColumns();
+    ResultGridModel& model() const { return *m_model; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void configureView();
+    void deleteFavourite(int row);
+    void showLargePicture(int row);
+
+    QTableView& m_view;
+    FeatureParts m_parts;
+    ResultGridModel* m_model;
+    /// Sends the delete requests; their answers are not read.
+    PageLoader* m_requests;
+    QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
+    FavouritesDelegate* m_delegate = nullptr;
+    ThumbnailCache m_thumbnails;
+    /// The pointer's height over the window's grid area at its last move; the large picture stands near it.
+    int m_pointerY = 0;
+};
+
+} // namespace vorbel

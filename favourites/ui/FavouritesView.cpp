@@ -1,0 +1,21 @@
+#include "favourites/ui/FavouritesView.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vorbel {
+
+FavouritesView::FavouritesView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pan02"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    DBGridEh2 = new QTableView(this);
+    DBGridEh2->setObjectName(QStringLiteral("DBGridEh2"));
+    DBGridEh2->verticalHeader()->hide();
+    DBGridEh2->setMouseTracking(true);
+    layout->addWidget(DBGridEh2);
+}
+
+} // namespace vorbel

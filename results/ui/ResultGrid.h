@@ -1,0 +1,63 @@
+#pragma once
+
+#include "results/JpegThumbnails.h"
+#include "search/ResultFilter.h"
+#include "session/FeatureParts.h"
+
+#include <QObject>
+#include <QSet>
+
+class QModelIndex;
+class QTableView;
+
+namespace vorbel {
+
+class PageLoader;
+class ResultGridDelegate;
+class ResultGridModel;
+
+/// The result grid `DBGridEh1`: its columns and look, the painting delegate, the title sort and the cell
+/// actions (open the shop page, collect an offer, show the large picture) with the cursor rules.
+class ResultGrid : public QObject
+{
+    Q_OBJECT
+public:
+    ResultGrid(QTableView& view, const FeatureParts& parts);
+
+    /// The designer's cell click handler: opens, collects or shows the large picture by column.
+    void DBGridEh1CellClick(const QModelIndex& index);
+    /// The designer's pointer handler: the cursor by column, the large picture hidden.
+    void DBGridEh1MouseMove(QPoint position);
+    /// The designer's title click handler: the price and popularity titles sort.
+    void DBGridEh1TitleBtnClick(int section);
+    /// The product name in blue and the rating in RGB(128,0,64), as after a search.
+    void colourColumns();
+    ResultGridModel& model() const { return *m_model; }
+    ThumbnailCache& thumbnails() { return m_thumbnails; }
+    QString sortMarker(const QString& field) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void configureView();
+    void collect(int row);
+    void showLargePicture(int row);
+    bool isRegistered(const QString& cph);
+
+    QTableView& m_view;
+    FeatureParts m_parts;
+    ResultGridModel* m_model;
+    /// Sends the collect requests; their answers are not read.
+    PageLoader* m_requests;
+    QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
+    ThumbnailCache m_thumbnails;
+    QSet<QString> m_registered;
+    bool m_registerStale = true;
+    TitleSort m_sort;
+    ResultGridDelegate* m_delegate = nullptr;
+    /// The pointer's height over the window's grid area at its last move; the large picture stands there.
+    int m_pointerY = 0;
+};
+
+} // namespace vorbel

@@ -1,0 +1,102 @@
+#include "results/ui/ResultGridDelegate.h"
+
+#include "results/JpegThumbnails.h"
+#include "results/ResultCellText.h"
+#include "results/ResultGridModel.h"
+#include "store/Columns.h"
+#include "store/PictureCache.h"
+
+#include <QPainter>
+#include <QTableView>
+
+namespace vorbel {
+
+namespace {
+
+constexpr int OverlayTop = 32;
+
+Qt::Alignment alignmentOf(const QString& field)
+{
+    const bool left = field == column::bz1 || field == column::cpmc || field == column::hdxx;
+    return (left ? Qt::AlignLeft : Qt::AlignHCenter) |
+           (field == column::check ? Qt::AlignTop : Qt::AlignVCenter);
+}
+
+} // namespace
+
+ResultGridDelegate::ResultGridDelegate(QTableView& view, const PictureCache& cache,
+                                       ThumbnailCache& thumbnails, PictureRegistered registered)
+    : QStyledItemDelegate(&view), m_view(view), m_cache(cache), m_thumbnails(thumbnails),
+      m_registered(std::move(registered))
+{
+}
+
+void ResultGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const
+{
+    const QRect cell = option.rect;
+    const QColor stripe = resultcell::stripe(index.row() + 1);
+    const bool selected = index == m_view.currentIndex();
+    const QString field = index.data(ResultGridModel::FieldRole).toString();
+    const QString value = index.data(Qt::DisplayRole).toString();
+    const QColor text =
+        selected ? resultcell::textColour(true) : m_columnColours.value(field, resultcell::textColour(false));
+    painter->fillRect(cell, stripe);
+    drawDefault(painter, cell, field, value, text);
+
+    const QString cph = index.data(ResultGridModel::ProductIdRole).toString();
+    if (cph.isEmpty())
+        return;
+    if (field == column::bz1) {
+        drawPicture(painter, cell, cph);
+    } else if (field == column::rc) {
+        if (auto overlay = resultcell::countText(value, index.data(ResultGridModel::ShopRole).toString()))
+            drawOverlay(painter, cell, stripe, 10, *overlay, text);
+    } else if (field == column::jg) {
+        if (auto overlay = resultcell::priceText(value))
+            drawOverlay(painter, cell, stripe, 10, *overlay, text);
+    } else if (field == column::check) {
+        const QString& check = value;
+        if (auto overlay = resultcell::favouriteText(check))
+            drawOverlay(painter, cell, stripe, 5, *overlay, resultcell::favouriteColour(check, text));
+    }
+}
+
+void ResultGridDelegate::drawDefault(QPainter* painter, const QRect& cell, const QString& field,
+                                     const QString& value, const QColor& colour) const
+{
+    if (value.isEmpty())
+        return;
+    painter->save();
+    painter->setPen(colour);
+    painter->setFont(m_view.font());
+    painter->drawText(cell.adjusted(3, 2, -3, -2), int(alignmentOf(field)) | Qt::TextWordWrap, value);
+    painter->restore();
+}
+
+void ResultGridDelegate::drawOverlay(QPainter* painter, const QRect& cell, const QColor& stripe, int left,
+                                     const QString& text, const QColor& colour) const
+{
+    painter->save();
+    painter->setClipRect(cell);
+    painter->fillRect(cell, stripe);
+    painter->setPen(colour);
+    painter->setFont(m_view.font());
+    const QRect area(cell.left() + left, cell.top() + OverlayTop, cell.width(), cell.height());
+    painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter->restore();
+}
+
+void ResultGridDelegate::drawPicture(QPainter* painter, const QRect& cell, const QString& cph) const
+{
+    if (!m_registered(cph))
+        return;
+    const std::optional<QString> path = m_cache.smallPicturePath(cph);
+    if (!path)
+        return;
+    const QImage picture = m_thumbnails.picture(*path, cell.size());
+    if (!picture.isNull())
+        painter->drawImage(cell, picture);
+}
+
+} // namespace vorbel

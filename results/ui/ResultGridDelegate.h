@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QStyledItemDelegate>
+#include <functional>
+
+class QTableView;
+
+namespace vorbel {
+
+class PictureCache;
+class ThumbnailCache;
+
+/// Paints the result grid's cells: stripes by the shown row number, the red selected cell, and the
+/// picture, count, price and favourite link over their columns.
+class ResultGridDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using PictureRegistered = std::function<bool(const QString& cph)>;
+
+    ResultGridDelegate(QTableView& view, const PictureCache& cache, ThumbnailCache& thumbnails,
+                       PictureRegistered registered);
+
+    /// The text colour of a column's plain texts (the selected cell stays red).
+    void setColumnColour(const QString& field, const QColor& colour)
+    {
+        m_columnColours.insert(field, colour);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    void drawDefault(QPainter* painter, const QRect& cell, const QString& field, const QString& value,
+                     const QColor& colour) const;
+    void drawOverlay(QPainter* painter, const QRect& cell, const QColor& stripe, int left,
+                     const QString& text, const QColor& colour) const;
+    void drawPicture(QPainter* painter, const QRect& cell, const QString& cph) const;
+
+    QTableView& m_view;
+    const PictureCache& m_cache;
+    ThumbnailCache& m_thumbnails;
+    PictureRegistered m_registered;
+    QHash<QString, QColor> m_columnColours;
+};
+
+} // namespace vorbel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QFrame;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace vorbel {
+
+/// The results view `pan01`: the search bar `pnl1`, the result grid `DBGridEh1` in `pnl2` and the shop
+/// filter bar `pnl3` with its eight boxes.
+class ResultsView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ResultsView(QWidget* parent);
+
+    QLineEdit* Edt_word;     ///< the keyword box of the search bar
+    QPushButton* suiButton1; ///< the search bar's search button
+    QTableView* DBGridEh1;   ///< the result grid
+    QFrame* pnl1;            ///< the search bar
+    QFrame* pnl3;            ///< the shop filter bar
+    /// suiCheckBox1 ("全部") … suiCheckBox8 ("1号店").
+    std::array<QCheckBox*, 8> shopBoxes{};
+
+private:
+    QFrame* makeSearchBar();
+    QFrame* makeFilterBar();
+    QWidget* makeGridPanel();
+};
+
+} // namespace vorbel

@@ -1,0 +1,145 @@
+#include "search/ui/SearchCommands.h"
+
+#include "platform/Downloader.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PageLoader.h"
+#include "results/ui/ResultGrid.h"
+#include "results/ui/ResultsView.h"
+#include "search/ResultFilter.h"
+#include "search/ResultPageReader.h"
+#include "search/SearchStart.h"
+#include "search/SearchTexts.h"
+#include "search/ShopBoxCascade.h"
+#include "session/AppState.h"
+#include "store/StandingQueries.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+namespace vorbel {
+
+SearchCommands::SearchCommands(const FeatureParts& parts, ResultsView& view, QLineEdit& homeKeyword,
+                               PageLoader& wbwebb, QObject* parent)
+    : QObject(parent), m_parts(parts), m_view(view), m_homeKeyword(homeKeyword), m_wbwebb(wbwebb),
+      m_grid(new ResultGrid(*view.DBGridEh1, parts)),
+      m_reader(new ResultPageReader(parts.database, parts.queries, parts.state, parts.pictures,
+                                    parts.downloader, parts.services.clock, this))
+{
+    connect(view.suiButton1, &QPushButton::clicked, this,
+            [this] { guarded(m_parts.services.messages, [this] { suiButton1Click(); }); });
+    connect(m_reader, &ResultPageReader::progress, this, &SearchCommands::showProgress);
+    connect(m_reader, &ResultPageReader::finished, this, &SearchCommands::endSearch);
+    connect(m_reader, &ResultPageReader::failed, this, &SearchCommands::failSearch);
+    connectBoxes();
+}
+
+SearchCommands::~SearchCommands() = default;
+
+void SearchCommands::connectBoxes()
+{
+    const auto& boxes = m_view.shopBoxes;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        // A box set by a handler signals its own change at once, so the handlers cascade as they nest.
+        connect(boxes[i], &QCheckBox::toggled, this, [this, boxes, i](bool ticked) {
+            guarded(m_parts.services.messages, [&] {
+                for (const auto& [other, state] : ShopBoxCascade::followUps(int(i), ticked))
+                    boxes[std::size_t(other)]->setChecked(state);
+                get_cxnr();
+            });
+        });
+    }
+}
+
+void SearchCommands::hotKeywordClick(const QString& caption)
+{
+    m_homeKeyword.setText(caption.trimmed());
+    suiButton4Click();
+}
+
+void SearchCommands::suiButton4Click()
+{
+    m_view.Edt_word->setText(m_homeKeyword.text());
+    m_parts.views.showView(View::Results);
+    suiButton1Click();
+}
+
+void SearchCommands::suiButton1Click()
+{
+    m_reader->cancel();
+    m_parts.downloader.cancelAll();
+    QLineEdit* box = m_view.Edt_word;
+    m_parts.views.setViewButtons(false, true, true);
+    m_parts.views.showView(View::Results);
+    ProgressDisplay& progress = m_parts.progress;
+    progress.setPosition(0);
+    progress.showOnTop();
+    progress.setText(searchtext::Searching);
+    for (QCheckBox* shopBox : m_view.shopBoxes)
+        shopBox->setChecked(true);
+    const SearchStartResult start = startSearch(box->text(), m_parts.queries, m_parts.state);
+    box->setText(start.keyword);
+    if (start.sendRequest)
+        m_wbwebb.Navigate(searchUrl(m_parts.services.config.serviceBase, m_parts.state));
+}
+
+void SearchCommands::readPage(const PageText& page, const QString& error)
+{
+    m_pageError = error;
+    guarded(m_parts.services.messages, [&] { m_reader->read(page); });
+}
+
+void SearchCommands::showProgress(int position, const QString& label)
+{
+    ProgressDisplay& progress = m_parts.progress;
+    progress.setPosition(position);
+    progress.setText(label);
+    if (position < 100)
+        progress.showOnTop();
+}
+
+void SearchCommands::endSearch(int count)
+{
+    m_parts.progress.hideBehind();
+    m_parts.status.setStatusText(searchtext::ResultCount.arg(count));
+    m_grid->colourColumns();
+    if (m_parts.state.BeforeFirstSearch)
+        return;
+    MessageBoxes& messages = m_parts.services.messages;
+    if (count == 0)
+        messages.inform(searchtext::NoNetwork, MessageBoxes::Icon::Information);
+    else if (!m_pageError.isEmpty())
+        // The offers of a page cut short are stored as far as they arrived; a count alone would pass
+        // the part for the whole list.
+        messages.inform(searchtext::CutPage.arg(m_pageError), MessageBoxes::Icon::Warning);
+}
+
+void SearchCommands::failSearch(const QString& message, int count)
+{
+    // Unlike a handler simply stopped by the error, the display is closed and reports what was stored.
+    m_parts.progress.hideBehind();
+    m_parts.status.setStatusText(searchtext::ResultCount.arg(count));
+    MessageBoxes& messages = m_parts.services.messages;
+    // On a page cut short, a cell that does not convert is mostly the cut itself; say that.
+    if (m_pageError.isEmpty())
+        messages.inform(message, MessageBoxes::Icon::Error);
+    else
+        messages.inform(searchtext::CutPage.arg(m_pageError), MessageBoxes::Icon::Warning);
+}
+
+void SearchCommands::get_cxnr()
+{
+    const auto& boxes = m_view.shopBoxes;
+    ShopBoxes ticked{};
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        ticked[i] = boxes[i]->isChecked();
+    QTableView* grid = m_view.DBGridEh1;
+    grid->setUpdatesEnabled(false);
+    StandingQuery& results = m_parts.queries.ADOQuery2;
+    results.openSql(filterStatement(ticked));
+    grid->setUpdatesEnabled(true);
+    m_parts.status.setStatusText(searchtext::FilterCount.arg(results.recordCount()));
+}
+
+} // namespace vorbel

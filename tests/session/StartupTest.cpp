@@ -1,0 +1,187 @@
+#include "testing/StoreFixture.h"
+
+#include "codec/FieldCipher.h"
+#include "platform/PageText.h"
+#include "session/AppState.h"
+#include "session/Startup.h"
+#include "session/UserBootstrap.h"
+#include "session/VersionNotice.h"
+
+using namespace vorbel;
+using vorbel::test::StoreFixture;
+
+namespace {
+
+class StartupTest : public StoreFixture
+{
+protected:
+    SettingsOutcome start()
+    {
+        openStandingQueries(*m_queries);
+        emptyPreviousResults(*m_queries);
+        return readOrCreateSettings(*m_queries, m_state);
+    }
+
+    void storeSettings(std::initializer_list<std::pair<const char*, QString>> values)
+    {
+        StandingQuery& settings = m_queries->qry2;
+        settings.first();
+        settings.edit();
+        for (const auto& [field, value] : values)
+            settings.setValue(QString::fromLatin1(field), encipherSetting(value));
+        settings.post();
+    }
+
+    AppState m_state;
+};
+
+TEST_F(StartupTest, FirstRunCreatesOneSettingsRowAndAsksForBothPages)
+{
+    const SettingsOutcome outcome = start();
+    EXPECT_EQ(m_queries->qry2.recordCount(), 1);
+    EXPECT_EQ(m_state.ProgramVersion, QStringLiteral("10"));
+    EXPECT_EQ(outcome.title, QStringLiteral(" Vorbel V1.0"));
+    EXPECT_TRUE(outcome.requestIdentity);
+    EXPECT_TRUE(outcome.requestVersion);
+    EXPECT_TRUE(m_queries->qry2.value(QStringLiteral("u")).toString().isEmpty());
+
+    // A second start reads the same row instead of adding one.
+    openStore();
+    start();
+    EXPECT_EQ(m_queries->qry2.recordCount(), 1);
+}
+
+TEST_F(StartupTest, IdentityWithoutLinkCodesAsksForTheVersionPageOnly)
+{
+    start();
+    storeSettings({{"u", QStringLiteral("U42")}, {"p", QStringLiteral("kzvtq")}});
+    openStore();
+    const SettingsOutcome outcome = start();
+    EXPECT_FALSE(outcome.requestIdentity);
+    EXPECT_TRUE(outcome.requestVersion);
+    EXPECT_EQ(m_state.UserId, QStringLiteral("U42"));
+    EXPECT_EQ(m_state.UserPassword, QStringLiteral("kzvtq"));
+}
+
+TEST_F(StartupTest, CompleteRowAsksForNothingAndDeciphersTheCodes)
+{
+    start();
+    storeSettings({{"u", QStringLiteral("U42")},
+                   {"p", QStringLiteral("kzvtq")},
+                   {"a", QStringLiteral("mm_1_2")},
+                   {"b", QStringLiteral("77")}});
+    openStore();
+    const SettingsOutcome outcome = start();
+    EXPECT_FALSE(outcome.requestIdentity);
+    EXPECT_FALSE(outcome.requestVersion);
+    EXPECT_EQ(m_state.LinkCodeA, QStringLiteral("mm_1_2"));
+    EXPECT_EQ(m_state.LinkCodeB, QStringLiteral("77"));
+}
+
+TEST_F(StartupTest, PreviousResultsAreEmptiedAndFavouritesStay)
+{
+    start();
+    m_queries->qry1.execSql(QStringLiteral("insert into cxnr (bh, cxrq, cpmc) values (1, 2, 'x')"));
+    m_queries->qry1.execSql(QStringLiteral("insert into scnr (ufid, cpmc) values ('9', 'kept')"));
+    openStore();
+    start();
+    EXPECT_EQ(m_queries->ADOQuery2.recordCount(), 0);
+    EXPECT_EQ(m_queries->ADOQuery3.recordCount(), 1);
+}
+
+TEST_F(StartupTest, VersionThatIsNotTwoCharactersKeepsThePlainTitle)
+{
+    EXPECT_EQ(versionTitle(QStringLiteral("10")), QStringLiteral(" Vorbel V1.0"));
+    EXPECT_EQ(versionTitle(QStringLiteral("123")), QStringLiteral(" Vorbel"));
+    EXPECT_EQ(versionTitle(QString()), QStringLiteral(" Vorbel"));
+}
+
+TEST_F(StartupTest, StoredValueThatIsNotCipherTextStopsStartUp)
+{
+    start();
+    m_queries->qry2.first();
+    m_queries->qry2.edit();
+    m_queries->qry2.setValue(QStringLiteral("ver"), QStringLiteral("zz"));
+    m_queries->qry2.post();
+    openStore();
+    EXPECT_THROW(start(), ConversionError);
+}
+
+class BootstrapTest : public StartupTest
+{
+protected:
+    void SetUp() override
+    {
+        StartupTest::SetUp();
+        start();
+    }
+};
+
+TEST_F(BootstrapTest, IdentityIsStoredTrimmedAndEnciphered)
+{
+    const PageText page =
+        PageText::fromLines({QStringLiteral("<HTML><HEAD></HEAD>"), QStringLiteral("<BODY>  U123456 \t"),
+                             QStringLiteral("</BODY></HTML>")});
+    EXPECT_TRUE(applyUserBootstrap(page, m_queries->qry2, m_state));
+    EXPECT_EQ(m_state.UserId, QStringLiteral("U123456"));
+    EXPECT_EQ(m_state.UserPassword, QStringLiteral("kzvtq"));
+    const QString stored = m_queries->qry2.value(QStringLiteral("u")).toString();
+    EXPECT_NE(stored, QStringLiteral("U123456"));
+    EXPECT_EQ(decipherSetting(stored), QStringLiteral("U123456"));
+}
+
+TEST_F(BootstrapTest, BodyLineOnTheFifthLineIsIgnored)
+{
+    const PageText page = PageText::fromLines(
+        {QStringLiteral("<HTML>"), QString(), QString(), QString(), QStringLiteral("<BODY>U5")});
+    EXPECT_FALSE(applyUserBootstrap(page, m_queries->qry2, m_state));
+    EXPECT_TRUE(m_state.UserId.isEmpty());
+}
+
+TEST_F(BootstrapTest, FirstQualifyingLineWinsAndPresentIdentityIsKept)
+{
+    const PageText page =
+        PageText::fromLines({QStringLiteral("<BODY>first"), QStringLiteral("<BODY>second")});
+    applyUserBootstrap(page, m_queries->qry2, m_state);
+    EXPECT_EQ(m_state.UserId, QStringLiteral("first"));
+    const PageText later = PageText::fromLines({QStringLiteral("<BODY>other")});
+    EXPECT_FALSE(applyUserBootstrap(later, m_queries->qry2, m_state));
+    EXPECT_EQ(m_state.UserId, QStringLiteral("first"));
+}
+
+TEST_F(BootstrapTest, NothingHappensOnceASearchHasRun)
+{
+    m_state.BeforeFirstSearch = false;
+    EXPECT_FALSE(
+        applyUserBootstrap(PageText::fromLines({QStringLiteral("<BODY>U1")}), m_queries->qry2, m_state));
+}
+
+TEST(VersionCodes, AreCutBetweenTheMarkers)
+{
+    const VersionCodes codes = cutVersionCodes(QStringLiteral("AAA=mm_1_2BBB=77CCC="));
+    EXPECT_EQ(codes.a, QStringLiteral("mm_1_2"));
+    EXPECT_EQ(codes.b, QStringLiteral("77"));
+    EXPECT_EQ(cutVersionCodes(QStringLiteral("xxAAA=mm_9")).a, QString());
+    EXPECT_EQ(cutVersionCodes(QStringLiteral("AAA=aBBB=b")).b, QString());
+    EXPECT_EQ(cutVersionCodes(QStringLiteral("AAA= x BBB=1CCC=")).a, QStringLiteral(" x "));
+}
+
+TEST_F(BootstrapTest, VersionNoticeStoresTheFirstLineTrimmed)
+{
+    const PageText page = PageText::fromLines(
+        {QStringLiteral("<BODY>"), QStringLiteral("AAA= x BBB= 77 CCC="), QStringLiteral("AAA=yBBB=8CCC=")});
+    EXPECT_TRUE(applyVersionNotice(page, m_queries->qry2, m_state));
+    EXPECT_EQ(m_state.LinkCodeA, QStringLiteral("x"));
+    EXPECT_EQ(m_state.LinkCodeB, QStringLiteral("77"));
+    m_queries->qry2.first();
+    EXPECT_EQ(decipherSetting(m_queries->qry2.value(QStringLiteral("a")).toString()), QStringLiteral("x"));
+}
+
+TEST_F(BootstrapTest, PageWithoutNoticeLineStoresNothing)
+{
+    EXPECT_FALSE(
+        applyVersionNotice(PageText::fromLines({QStringLiteral("<BODY>404")}), m_queries->qry2, m_state));
+    EXPECT_TRUE(m_queries->qry2.value(QStringLiteral("a")).toString().isEmpty());
+}
+
+} // namespace
