@@ -105,6 +105,8 @@ MarkupScanner::Token MarkupScanner::tag(std::size_t open, bool end)
     token.attributes = m_text.substr(pos, tagEnd.close - pos);
     token.selfClosing = tagEnd.selfClosing;
     token.afterStray = std::exchange(m_stray, false);
+    token.begin = open;
+    token.end = tagEnd.close + 1;
     m_pos = tagEnd.close + 1;
     return token;
 }

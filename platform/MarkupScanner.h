@@ -27,6 +27,8 @@ public:
         bool selfClosing = false;
         bool blank = false;      ///< text of white space only
         bool afterStray = false; ///< a tag after a "</>", which the parser misreads in SVG and MathML
+        std::size_t begin = 0;   ///< where a tag's '<' stands in the markup
+        std::size_t end = 0;     ///< just past a tag's '>'
     };
 
     explicit MarkupScanner(std::string_view markup) : m_text(markup) {}
@@ -41,6 +43,12 @@ public:
     /// Skips the text of a script element up to and including its end tag, honouring the escape states
     /// in which "</script>" does not end the script; false when the input ended first.
     bool skipScriptData();
+    /// Where the next `name` end tag starts at or after `from`, as the end of raw text; npos if none.
+    std::size_t findEndTag(std::size_t from, std::string_view name) const;
+    /// Just past the comment that opens at `open` ("<!--"); the input's end if it never closes.
+    std::size_t skipComment(std::size_t open) const;
+    /// Where the scan stands.
+    std::size_t position() const { return m_pos; }
     /// Treats the rest of the input as text.
     void skipToEnd() { m_pos = m_text.size(); }
 
@@ -98,8 +106,6 @@ private:
         }
     }
 
-    std::size_t skipComment(std::size_t open) const;
-    std::size_t findEndTag(std::size_t from, std::string_view name) const;
     bool isTagAt(std::size_t pos, std::string_view prefix, std::string_view name) const;
     Token tag(std::size_t open, bool end);
     std::size_t nextCommentClose(std::size_t from);
