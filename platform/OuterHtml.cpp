@@ -1,8 +1,11 @@
 #include "platform/OuterHtml.h"
 
+#include "platform/ParserInput.h"
+
 #include <gumbo.h>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorbel {
@@ -64,32 +67,59 @@ char upper(char c)
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
 }
 
-char lower(char c)
+/// What the writer needs to know of how the page was handed to the parser.
+class Source
 {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
+public:
+    explicit Source(const ParserInput& input) : m_input(input) {}
 
-/// The element's name in upper case; names the parser has no tag for come from the source text.
-std::string tagName(const GumboElement& element)
-{
-    GumboStringPiece name = element.original_tag;
-    if (element.tag != GUMBO_TAG_UNKNOWN) {
-        const char* normal = gumbo_normalized_tagname(element.tag);
-        name = {normal, std::char_traits<char>::length(normal)};
-    } else if (name.data != nullptr && name.length >= 2) {
-        gumbo_tag_from_original_text(&name);
-    } else {
-        name = {nullptr, 0};
+    /// The element's name in upper case, as the page gave it.
+    std::string tagName(const GumboElement& element) const
+    {
+        std::string name = renamed(element.original_tag);
+        if (name.empty() && element.tag != GUMBO_TAG_UNKNOWN)
+            name = gumbo_normalized_tagname(element.tag);
+        else if (name.empty())
+            name = writtenName(element.original_tag);
+        for (char& c : name)
+            c = upper(c);
+        return name.empty() ? std::string("UNKNOWN") : name;
     }
-    std::string upperName;
-    for (std::size_t i = 0; i < name.length; ++i) {
-        const char c = name.data[i];
-        // Source text spoilt by stray markup may hold anything; keep only what can stand in a name.
-        if (c != '<' && c != '>' && c != '/' && c != '"' && c != '\'' && c != '=' && c > ' ')
-            upperName += upper(c);
+
+    bool isAddedComment(const GumboNode& node) const
+    {
+        return node.type == GUMBO_NODE_COMMENT && node.v.text.original_text.length > 0 &&
+               m_input.addedComments.count(offset(node.v.text.original_text.data)) > 0;
     }
-    return upperName.empty() ? std::string("UNKNOWN") : upperName;
-}
+
+private:
+    std::string renamed(const GumboStringPiece& tag) const
+    {
+        if (tag.length == 0)
+            return {};
+        const auto found = m_input.renamed.find(offset(tag.data));
+        return found == m_input.renamed.end() ? std::string() : found->second;
+    }
+
+    /// The tokenizer's name for a start tag: all up to white space, '/' or '>', odd characters included.
+    static std::string writtenName(const GumboStringPiece& tag)
+    {
+        std::string name;
+        if (tag.length < 2 || tag.data[0] != '<')
+            return name;
+        for (std::size_t i = 1; i < tag.length; ++i) {
+            const char c = tag.data[i];
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '/' || c == '>')
+                break;
+            name += c;
+        }
+        return name;
+    }
+
+    std::size_t offset(const char* inMarkup) const { return std::size_t(inMarkup - m_input.markup.data()); }
+
+    const ParserInput& m_input;
+};
 
 void appendEscaped(std::string& out, const char* text, bool attribute)
 {
@@ -97,9 +127,9 @@ void appendEscaped(std::string& out, const char* text, bool attribute)
         const char c = *p;
         if (c == '&')
             out += "&amp;";
-        else if (c == '<' && !attribute)
+        else if (c == '<')
             out += "&lt;";
-        else if (c == '>' && !attribute)
+        else if (c == '>')
             out += "&gt;";
         else if (c == '"' && attribute)
             out += "&quot;";
@@ -112,6 +142,27 @@ void appendEscaped(std::string& out, const char* text, bool attribute)
     }
 }
 
+/// The attribute's name with the prefix of its namespace; the parser has already given names in SVG
+/// and MathML their mixed case.
+void appendAttributeName(std::string& out, const GumboAttribute& attribute)
+{
+    switch (attribute.attr_namespace) {
+    case GUMBO_ATTR_NAMESPACE_XLINK:
+        out += "xlink:";
+        break;
+    case GUMBO_ATTR_NAMESPACE_XML:
+        out += "xml:";
+        break;
+    case GUMBO_ATTR_NAMESPACE_XMLNS:
+        if (std::string_view(attribute.name) != "xmlns")
+            out += "xmlns:";
+        break;
+    case GUMBO_ATTR_NAMESPACE_NONE:
+        break;
+    }
+    out += attribute.name;
+}
+
 void appendStartTag(std::string& out, const GumboElement& element, const std::string& name)
 {
     out += '<';
@@ -119,8 +170,7 @@ void appendStartTag(std::string& out, const GumboElement& element, const std::st
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
         out += ' ';
-        for (const char* c = attribute->name; *c != '\0'; ++c)
-            out += lower(*c);
+        appendAttributeName(out, *attribute);
         out += "=\"";
         appendEscaped(out, attribute->value, true);
         out += '"';
@@ -142,7 +192,7 @@ void appendLeaf(std::string& out, const GumboNode& node, bool raw)
 }
 
 /// Writes the tree without recursion, so that its depth costs heap, not stack.
-std::string serialise(const GumboNode& root)
+std::string serialise(const GumboNode& root, const Source& source)
 {
     struct Frame
     {
@@ -152,7 +202,7 @@ std::string serialise(const GumboNode& root)
     };
     std::string out;
     std::vector<Frame> stack;
-    stack.push_back({&root, 0, tagName(root.v.element)});
+    stack.push_back({&root, 0, source.tagName(root.v.element)});
     appendStartTag(out, root.v.element, stack.back().name);
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -168,9 +218,9 @@ std::string serialise(const GumboNode& root)
         }
         const auto* child = static_cast<const GumboNode*>(element.children.data[frame.next++]);
         if (child->type == GUMBO_NODE_ELEMENT || child->type == GUMBO_NODE_TEMPLATE) {
-            stack.push_back({child, 0, tagName(child->v.element)});
+            stack.push_back({child, 0, source.tagName(child->v.element)});
             appendStartTag(out, child->v.element, stack.back().name);
-        } else {
+        } else if (!source.isAddedComment(*child)) {
             appendLeaf(out, *child, keepsRawText(element));
         }
     }
@@ -181,13 +231,14 @@ std::string serialise(const GumboNode& root)
 
 QString OuterHtml::of(const QByteArray& html)
 {
+    const ParserInput input = ParserInput::of(std::string_view(html.constData(), std::size_t(html.size())));
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // the errors of a broken page are not needed and would only take memory
     const std::unique_ptr<GumboOutput, OutputDeleter> output(
-        gumbo_parse_with_options(&options, html.constData(), std::size_t(html.size())));
+        gumbo_parse_with_options(&options, input.markup.data(), input.markup.size()));
     if (!output || !output->root)
         return {};
-    return QString::fromStdString(serialise(*output->root));
+    return QString::fromStdString(serialise(*output->root, Source(input)));
 }
 
 } // namespace vorbel

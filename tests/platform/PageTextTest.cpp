@@ -223,3 +223,96 @@ TEST(PageText, WidePagesWithManySiblingsAreRead)
     // Moderately nested real pages are fine too.
     EXPECT_TRUE(PageText::fromHtml(repeated("<div>", 1000)).error().isEmpty());
 }
+
+TEST(PageText, FormInACellEndsOnTheLineOfItsText)
+{
+    const PageText page = PageText::fromMarkup(QStringLiteral(
+        "<table>\n<tr>\n<td><form action=\"/add.aspx\"><input type=hidden name=id value=7> 加入\n"
+        "</form></td>\n</tr>\n</table>"));
+    const int cell =
+        indexOf(page, QStringLiteral("<TD><FORM action=\"/add.aspx\"><INPUT type=\"hidden\" name=\"id\" "
+                                     "value=\"7\"> 加入"));
+    ASSERT_GE(cell, 0) << page.text().toStdString();
+    EXPECT_EQ(page.line(cell + 1), QStringLiteral("</FORM></TD>"));
+    // Text in front of a second, ignored </form> stays where it stood.
+    EXPECT_TRUE(PageText::fromMarkup(QStringLiteral("<form><input> one</form> two</form>three"))
+                    .text()
+                    .contains(QStringLiteral("<FORM><INPUT> one</FORM> twothree")));
+}
+
+TEST(PageText, QuirksDoctypesKeepTheParagraphOpenAroundATable)
+{
+    const QString body = QStringLiteral("\n<p>intro\n<table><tr><td>cell</td></tr></table>\n");
+    const QString quirks[] = {
+        QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">"),
+        QStringLiteral(
+            "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\" \"http://x/loose.dtd\">"),
+        QStringLiteral("<!doctype html public \"-//w3c//dtd html 3.2 final//en\">"),
+        QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Frameset//EN\">"),
+        QStringLiteral("<!-- before --><!DOCTYPE html PUBLIC \"HTML\">"),
+        QStringLiteral("<!DOCTYPE html PUBLIC>"),
+        QString(),
+    };
+    for (const QString& doctype : quirks) {
+        const PageText page = PageText::fromMarkup(doctype + body);
+        EXPECT_GE(indexOf(page, QStringLiteral("<TABLE><TBODY><TR><TD>cell</TD></TR></TBODY></TABLE>")), 0)
+            << doctype.toStdString() << "\n"
+            << page.text().toStdString();
+    }
+    const QString standard[] = {
+        QStringLiteral("<!DOCTYPE html>"),
+        QStringLiteral(
+            "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://x/loose.dtd\">"),
+        QStringLiteral(
+            "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" \"http://x/t.dtd\">"),
+        QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">"),
+    };
+    for (const QString& doctype : standard) {
+        const PageText page = PageText::fromMarkup(doctype + body);
+        EXPECT_GE(indexOf(page, QStringLiteral("</P><TABLE><TBODY><TR><TD>cell</TD></TR></TBODY></TABLE>")),
+                  0)
+            << doctype.toStdString() << "\n"
+            << page.text().toStdString();
+    }
+}
+
+TEST(PageText, NoscriptIsTextAsWithScriptsOn)
+{
+    const PageText page = PageText::fromMarkup(
+        QStringLiteral("<html>\n<head>\n<noscript><img src=\"https://px.cn/t?a=1&b=2\"></noscript>\n"
+                       "<noscript><img src=b></noscript>\n</head>\n<body>\nU1\n</body>\n</html>"));
+    EXPECT_EQ(page.line(1), QStringLiteral("<NOSCRIPT><img src=\"https://px.cn/t?a=1&b=2\"></NOSCRIPT>"))
+        << page.text().toStdString();
+    EXPECT_EQ(page.line(4), QStringLiteral("<BODY>"));
+    EXPECT_EQ(page.line(5), QStringLiteral("U1"));
+
+    // After </head> a noscript starts the body, as anything but head content does.
+    const QString after =
+        PageText::fromMarkup(QStringLiteral("<head></head><noscript><b>x</b></noscript>y")).text();
+    EXPECT_EQ(after, QStringLiteral("<HTML><HEAD></HEAD><BODY><NOSCRIPT><b>x</b></NOSCRIPT>y</BODY></HTML>"));
+    // A real <noframes> is still one, and a noscript in SVG is no HTML element.
+    EXPECT_TRUE(
+        PageText::fromMarkup(QStringLiteral("<noframes>a</noframes><svg><noscript><g/></noscript></svg>"))
+            .text()
+            .contains(QStringLiteral(
+                "<HEAD><NOFRAMES>a</NOFRAMES></HEAD><BODY><SVG><NOSCRIPT><G></G></NOSCRIPT></SVG>")));
+}
+
+TEST(PageText, AttributesAndNamesAsABrowserWritesThem)
+{
+    const QString text =
+        PageText::fromMarkup(QStringLiteral("<a title=\"a<b>c\" onclick=\"f('<x>')\">t</a>"
+                                            "<svg xmlns:xlink=\"http://www.w3.org/1999/xlink\" xml:lang=en "
+                                            "viewBox=\"0 0 1 1\"><use xlink:href=\"#a\"/></svg>"
+                                            "<math><csymbol definitionURL=\"u\">f</csymbol></math>"
+                                            "<div<div>x</div<div><dialog>d</dialog><menuitem>m</menuitem>"))
+            .text();
+    EXPECT_TRUE(text.contains(QStringLiteral("<A title=\"a&lt;b&gt;c\" onclick=\"f('&lt;x&gt;')\">t</A>")))
+        << text.toStdString();
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("<SVG xmlns:xlink=\"http://www.w3.org/1999/xlink\" xml:lang=\"en\" "
+                                     "viewBox=\"0 0 1 1\"><USE xlink:href=\"#a\"></USE></SVG>")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<CSYMBOL definitionURL=\"u\">f</CSYMBOL>")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("<DIV<DIV>x</DIV<DIV><DIALOG>d</DIALOG><MENUITEM>m</MENUITEM>")));
+}
