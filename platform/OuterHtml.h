@@ -7,9 +7,11 @@ namespace vorbel {
 
 /// The outer markup of a document's root element, written the way the old browser engine's outerHTML
 /// did: element names in upper case ("<BODY>", "<TD>", "</TD>"), attributes in double quotes, text with
-/// "&", "<", ">" and no-break spaces escaped, script and style text as it stands, void elements without
-/// end tags, and the white space and line breaks of the page's text where they were. Elements the
-/// parser implies (<HEAD>, <TBODY>) appear without line breaks of their own.
+/// "&", "<", ">" and no-break spaces escaped (and '"' too in attribute values), script, style and
+/// noscript text as it stands, void elements without end tags, and the white space and line breaks of
+/// the page's text where they were. Elements the parser implies (<HEAD>, <TBODY>) appear without line
+/// breaks of their own. The tree is the one a current browser with scripting on builds, as far as
+/// ParserInput mends the parser's older rules.
 class OuterHtml
 {
 public:

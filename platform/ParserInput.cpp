@@ -55,6 +55,27 @@ bool isRawText(std::string_view name)
     return false;
 }
 
+/// The next end tag of one name, remembered so that many start tags in a row search the page once.
+class NextEndTag
+{
+public:
+    explicit NextEndTag(std::string_view name) : m_name(name) {}
+
+    std::size_t after(const MarkupScanner& scanner, std::size_t from)
+    {
+        if (!m_known || (m_at != std::string_view::npos && m_at < from)) {
+            m_at = scanner.findEndTag(from, m_name);
+            m_known = true;
+        }
+        return m_at;
+    }
+
+private:
+    std::string_view m_name;
+    std::size_t m_at = std::string_view::npos;
+    bool m_known = false;
+};
+
 class Scan
 {
 public:
@@ -120,8 +141,8 @@ private:
     /// frameset page, which ignores it, the element stays as it is.
     void noscript(const MarkupScanner::Token& token)
     {
-        const std::size_t close = m_scanner.findEndTag(token.end, "noscript");
-        const std::size_t early = m_scanner.findEndTag(token.end, "noframes");
+        const std::size_t close = m_noscriptEnds.after(m_scanner, token.end);
+        const std::size_t early = m_noframesEnds.after(m_scanner, token.end);
         if (m_frames || (early != std::string_view::npos && early < close))
             return;
         if (m_headClosed && !m_inBody) // after </head> it starts the body, where <noframes> would not
@@ -135,6 +156,8 @@ private:
 
     std::string_view m_page;
     MarkupScanner m_scanner;
+    NextEndTag m_noscriptEnds{"noscript"};
+    NextEndTag m_noframesEnds{"noframes"};
     std::vector<Edit> m_edits;
     bool m_headClosed = false;
     bool m_inBody = false;
