@@ -23,6 +23,7 @@
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
+#include "store/StoreLocation.h"
 #include "widgets/BigPicturePanel.h"
 #include "widgets/Look.h"
 #include "widgets/ProgressPanel.h"
@@ -50,8 +51,8 @@ constexpr QSize StartSize{1020, 700};
 
 struct Tfrmvorbel::StoreOpening
 {
-    std::future<Database::OpenResult> result = std::async(
-        std::launch::async, [] { return Database::open(QString::fromLatin1(Database::FileName)); });
+    std::future<Database::OpenResult> result =
+        std::async(std::launch::async, [] { return Database::open(storeFilePath()); });
 };
 
 Tfrmvorbel::Tfrmvorbel(Services services, QWidget* parent)
@@ -211,8 +212,7 @@ void Tfrmvorbel::FormShow()
 
 void Tfrmvorbel::runStartup()
 {
-    auto opened = m_storeOpening ? m_storeOpening->result.get()
-                                 : Database::open(QString::fromLatin1(Database::FileName));
+    auto opened = m_storeOpening ? m_storeOpening->result.get() : Database::open(storeFilePath());
     m_storeOpening.reset();
     if (auto* failure = std::get_if<QString>(&opened))
         throw std::runtime_error(failure->toStdString());
