@@ -4,13 +4,50 @@
 #include "platform/ui/QtMessageBoxes.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QNetworkAccessManager>
+#include <cstdio>
+
+namespace {
+
+// --help and --version are answered before QApplication reaches for the window system, so they work
+// without a display. Everything else is judged after QApplication has taken Qt's own options
+// (-platform, -style, ...).
+void answerWithoutDisplay(QCommandLineParser& commandLine, int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    commandLine.parse(arguments);
+    if (commandLine.isSet(QStringLiteral("version")) || commandLine.isSet(QStringLiteral("help"))) {
+        QCoreApplication application(argc, argv);
+        if (commandLine.isSet(QStringLiteral("version")))
+            commandLine.showVersion();
+        commandLine.showHelp();
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Vorbel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORBEL_VERSION));
+    QCommandLineParser commandLine;
+    commandLine.setApplicationDescription(
+        QStringLiteral("Compares the offers of Chinese online shops through the Vorbel search service."));
+    commandLine.addHelpOption();
+    commandLine.addVersionOption();
+    answerWithoutDisplay(commandLine, argc, argv);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorbel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vorbel"));
+    commandLine.process(application);
+    if (!commandLine.positionalArguments().isEmpty()) {
+        std::fputs("vorbel: takes no arguments; see vorbel --help\n", stderr);
+        return 1;
+    }
 
     QNetworkAccessManager network;
     vorbel::DesktopBrowser browser;
