@@ -1,5 +1,6 @@
 #include "app/HomeView.h"
 
+#include "resources/Pictures.h"
 #include "search/HotKeywords.h"
 #include "session/SiteLinks.h"
 #include "widgets/ClickLabel.h"
@@ -98,7 +99,7 @@ void HomeView::addLogos(const std::vector<SiteLink>& logos)
         logo->setObjectName(link.control);
         logo->setGeometry(25 + 100 * index, 399, 80, 33);
         logo->setScaledContents(true);
-        logo->setPixmap(QPixmap(link.picture));
+        logo->setPixmap(programPicture(link.picture));
         logo->setToolTip(link.name);
         logo->setCursor(Qt::PointingHandCursor);
         connect(logo, &ClickLabel::clicked, this, [this, index] { Q_EMIT logoClicked(index); });

@@ -1,5 +1,6 @@
 #include "app/TitleBar.h"
 
+#include "resources/Pictures.h"
 #include "widgets/Look.h"
 
 #include <QLabel>
@@ -17,7 +18,7 @@ constexpr int DesignedHeight = 20;
 
 QPixmap picture(const QString& name)
 {
-    return QPixmap(QStringLiteral(":/images/") + name + QStringLiteral(".png"));
+    return programPicture(QStringLiteral(":/images/") + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -31,7 +32,7 @@ TitleBar::TitleBar(QWidget* parent)
       m_minimise(new WindowButton(QStringLiteral("min"), this))
 {
     setObjectName(QStringLiteral("suiForm1TitleBar"));
-    setFixedHeight(m_middle.isNull() ? DesignedHeight : m_middle.height());
+    setFixedHeight(m_middle.isNull() ? DesignedHeight : int(m_middle.deviceIndependentSize().height()));
     m_caption->setObjectName(QStringLiteral("suiForm1Caption"));
     m_caption->setFont(look::songTi(16, true));
     m_caption->setStyleSheet(QStringLiteral("color: black; background: transparent;"));
@@ -61,10 +62,12 @@ void TitleBar::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), look::FrameBorder);
         return;
     }
-    const int middleWidth = width() - m_left.width() - m_right.width();
+    const int leftWidth = int(m_left.deviceIndependentSize().width());
+    const int rightWidth = int(m_right.deviceIndependentSize().width());
+    const int middleWidth = width() - leftWidth - rightWidth;
     painter.drawPixmap(0, 0, m_left);
-    painter.drawPixmap(QRect(m_left.width(), 0, middleWidth, height()), m_middle);
-    painter.drawPixmap(width() - m_right.width(), 0, m_right);
+    painter.drawPixmap(QRect(leftWidth, 0, middleWidth, height()), m_middle);
+    painter.drawPixmap(width() - rightWidth, 0, m_right);
 }
 
 void TitleBar::resizeEvent(QResizeEvent*)
@@ -110,7 +113,7 @@ WindowButton::WindowButton(const QString& pictureStem, QWidget* parent)
       m_hovered(picture(pictureStem + QStringLiteral("-hover"))),
       m_pressed(picture(pictureStem + QStringLiteral("-pressed")))
 {
-    setFixedSize(m_normal.isNull() ? QSize(27, 18) : m_normal.size());
+    setFixedSize(m_normal.isNull() ? QSize(27, 18) : m_normal.deviceIndependentSize().toSize());
     setAttribute(Qt::WA_Hover);
 }
 

@@ -1,5 +1,7 @@
 #include "app/Uabout.h"
 
+#include "resources/Pictures.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -43,7 +45,7 @@ Tfrmabout::Tfrmabout(QWidget* parent)
     image->setObjectName(QStringLiteral("Image1"));
     image->setGeometry(rect());
     image->setScaledContents(true);
-    image->setPixmap(QPixmap(QStringLiteral(":/images/about.jpg")));
+    image->setPixmap(programPicture(QStringLiteral(":/images/about.jpg")));
     image->setCursor(Qt::PointingHandCursor);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -19,27 +19,23 @@ enum class Cap
     Right
 };
 
-QImage titlePiece(int width, Cap cap)
+// The edge lines are filled one logical pixel wide, so the 2x copy has them two pixels wide.
+QImage titlePiece(int width, Cap cap, int scale)
 {
-    QImage image = transparentCanvas(width, BarHeight);
+    QImage image = transparentCanvas(width, BarHeight, scale);
     QPainter painter(&image);
     QLinearGradient band(0, 0, 0, BarHeight);
     band.setColorAt(0.0, QColor(238, 243, 251));
     band.setColorAt(0.46, QColor(214, 225, 243));
     band.setColorAt(0.54, QColor(202, 216, 239));
     band.setColorAt(1.0, QColor(182, 201, 232));
-    painter.fillRect(image.rect(), band);
-    painter.setPen(QColor(255, 255, 255, 210));
-    painter.drawLine(0, 0, width - 1, 0);
-    painter.setPen(QColor(128, 153, 197));
-    painter.drawLine(0, BarHeight - 1, width - 1, BarHeight - 1);
-    if (cap == Cap::Left) {
-        painter.setPen(QColor(255, 255, 255, 150));
-        painter.drawLine(0, 1, 0, BarHeight - 2);
-    } else if (cap == Cap::Right) {
-        painter.setPen(QColor(150, 172, 210));
-        painter.drawLine(width - 1, 1, width - 1, BarHeight - 2);
-    }
+    painter.fillRect(QRectF(0, 0, width, BarHeight), band);
+    painter.fillRect(QRectF(0, 0, width, 1), QColor(255, 255, 255, 210));
+    painter.fillRect(QRectF(0, BarHeight - 1, width, 1), QColor(128, 153, 197));
+    if (cap == Cap::Left)
+        painter.fillRect(QRectF(0, 1, 1, BarHeight - 2), QColor(255, 255, 255, 150));
+    else if (cap == Cap::Right)
+        painter.fillRect(QRectF(width - 1, 1, 1, BarHeight - 2), QColor(150, 172, 210));
     return image;
 }
 
@@ -83,9 +79,9 @@ void paintGlyph(QPainter& painter, const QString& kind, const QColor& colour, in
     }
 }
 
-QImage windowButton(const QString& kind, int state)
+QImage windowButton(const QString& kind, int state, int scale)
 {
-    QImage image = transparentCanvas(ButtonWidth, ButtonHeight);
+    QImage image = transparentCanvas(ButtonWidth, ButtonHeight, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const Face face = faceFor(kind == QLatin1String("close"), state);
@@ -101,16 +97,16 @@ QImage windowButton(const QString& kind, int state)
 
 } // namespace
 
-std::vector<Picture> windowChrome()
+std::vector<Picture> windowChrome(int scale)
 {
-    std::vector<Picture> pictures{{QStringLiteral("titlebar-left.png"), titlePiece(8, Cap::Left)},
-                                  {QStringLiteral("titlebar-middle.png"), titlePiece(4, Cap::None)},
-                                  {QStringLiteral("titlebar-right.png"), titlePiece(8, Cap::Right)}};
+    std::vector<Picture> pictures{{QStringLiteral("titlebar-left.png"), titlePiece(8, Cap::Left, scale)},
+                                  {QStringLiteral("titlebar-middle.png"), titlePiece(4, Cap::None, scale)},
+                                  {QStringLiteral("titlebar-right.png"), titlePiece(8, Cap::Right, scale)}};
     const QString states[] = {QStringLiteral("normal"), QStringLiteral("hover"), QStringLiteral("pressed")};
     for (const QString& kind : {QStringLiteral("close"), QStringLiteral("max"), QStringLiteral("min")}) {
         for (int state = 0; state < 3; ++state)
             pictures.push_back({kind + QLatin1Char('-') + states[state] + QStringLiteral(".png"),
-                                windowButton(kind, state)});
+                                windowButton(kind, state, scale)});
     }
     return pictures;
 }

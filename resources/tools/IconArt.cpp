@@ -13,9 +13,9 @@ namespace {
 constexpr int IconSize = 32;
 const QColor InkBlue(38, 96, 190);
 
-Picture icon(const QString& fileName, int size, const std::function<void(QPainter&)>& draw)
+Picture icon(const QString& fileName, int size, int scale, const std::function<void(QPainter&)>& draw)
 {
-    QImage image = transparentCanvas(size, size);
+    QImage image = transparentCanvas(size, size, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -165,16 +165,16 @@ void drawSearchButton(QPainter& painter)
 
 } // namespace
 
-std::vector<Picture> toolbarIcons()
+std::vector<Picture> toolbarIcons(int scale)
 {
-    return {icon(QStringLiteral("tb-search.png"), IconSize, drawSearch),
-            icon(QStringLiteral("tb-favourites.png"), IconSize, drawFavourites),
-            icon(QStringLiteral("tb-pricedrop.png"), IconSize, drawPriceDrop),
-            icon(QStringLiteral("tb-directory.png"), IconSize, drawDirectory),
-            icon(QStringLiteral("tb-website.png"), IconSize, drawWebsite),
-            icon(QStringLiteral("tb-about.png"), IconSize, drawAbout),
-            icon(QStringLiteral("tb-close.png"), IconSize, drawClose),
-            icon(QStringLiteral("search-button.png"), 24, drawSearchButton)};
+    return {icon(QStringLiteral("tb-search.png"), IconSize, scale, drawSearch),
+            icon(QStringLiteral("tb-favourites.png"), IconSize, scale, drawFavourites),
+            icon(QStringLiteral("tb-pricedrop.png"), IconSize, scale, drawPriceDrop),
+            icon(QStringLiteral("tb-directory.png"), IconSize, scale, drawDirectory),
+            icon(QStringLiteral("tb-website.png"), IconSize, scale, drawWebsite),
+            icon(QStringLiteral("tb-about.png"), IconSize, scale, drawAbout),
+            icon(QStringLiteral("tb-close.png"), IconSize, scale, drawClose),
+            icon(QStringLiteral("search-button.png"), 24, scale, drawSearchButton)};
 }
 
 } // namespace vorbel::artwork

@@ -7,9 +7,10 @@
 
 namespace vorbel::artwork {
 
-QImage transparentCanvas(int width, int height)
+QImage transparentCanvas(int width, int height, int scale)
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     return image;
 }

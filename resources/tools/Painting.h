@@ -10,8 +10,9 @@
 
 namespace vorbel::artwork {
 
-/// A transparent picture ready for antialiased painting.
-QImage transparentCanvas(int width, int height);
+/// A transparent picture of width x height logical pixels, `scale` image pixels to each: painting on it
+/// is in logical pixels, so one drawing gives the 1x picture and its sharp 2x copy.
+QImage transparentCanvas(int width, int height, int scale = 1);
 
 /// The CJK face the pictures are lettered in, at a pixel size.
 QFont letteringFont(int pixelSize, bool bold = true);

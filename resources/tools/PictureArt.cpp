@@ -152,26 +152,29 @@ void paintAboutLettering(QPainter& painter)
 
 } // namespace
 
-Picture programIcon()
+Picture programIcon(int pixels)
 {
-    QImage image = transparentCanvas(IconSize, IconSize);
+    QImage image = transparentCanvas(pixels, pixels);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(qreal(pixels) / IconSize, qreal(pixels) / IconSize);
     paintIconBackground(painter);
     paintTag(painter);
     paintLens(painter);
     return {QStringLiteral("vorbel.png"), image};
 }
 
-Picture aboutPicture(const QImage& icon)
+Picture aboutPicture(const QImage& icon, int scale)
 {
-    QImage image(468, 294, QImage::Format_RGB32);
+    const QRectF area(0, 0, 468, 294);
+    QImage image(int(area.width()) * scale, int(area.height()) * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    paintAboutBackground(painter, QRectF(image.rect()));
+    paintAboutBackground(painter, area);
     painter.drawImage(QRectF(36, 38, 80, 80), icon);
     paintPriceChart(painter);
     paintFloatingTag(painter, {292, 214}, -18, 1.0);

@@ -43,9 +43,9 @@ QFont rowFont()
     return letteringFont(9);
 }
 
-QImage tile(const Shop& shop, const QFont& font)
+QImage tile(const Shop& shop, const QFont& font, int scale)
 {
-    QImage image = transparentCanvas(TileWidth, TileHeight);
+    QImage image = transparentCanvas(TileWidth, TileHeight, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -70,13 +70,13 @@ QImage tile(const Shop& shop, const QFont& font)
 
 } // namespace
 
-std::vector<Picture> shopTiles()
+std::vector<Picture> shopTiles(int scale)
 {
     const QFont font = rowFont();
     std::vector<Picture> pictures;
     for (const Shop& shop : Shops)
         pictures.push_back({QStringLiteral("shop-") + QString::fromLatin1(shop.stem) + QStringLiteral(".png"),
-                            tile(shop, font)});
+                            tile(shop, font, scale)});
     return pictures;
 }
 
