@@ -94,6 +94,9 @@ void Tfrmvorbel::loadSkin()
 {
     // A missing or unreadable skin leaves Qt's own look; a style sheet that does not parse is ignored by Qt.
     QFile skin(m_state.ProgramFolder + QStringLiteral("vorbel.sui"));
+    // Installed, the skin lies in the data folder beside bin/: <prefix>/share/vorbel/vorbel.sui.
+    if (!skin.exists())
+        skin.setFileName(m_state.ProgramFolder + QStringLiteral("../share/vorbel/vorbel.sui"));
     if (skin.open(QIODevice::ReadOnly))
         setStyleSheet(QString::fromUtf8(skin.readAll()));
 }
