@@ -116,7 +116,7 @@ void Tfrmvorbel::buildFrame()
     column->addWidget(m_titleBar = new TitleBar(m_frame));
     column->addWidget(m_toolBar = new ToolBar(m_frame));
 
-    auto* views = new QWidget(m_frame);
+    auto* views = m_viewArea = new QWidget(m_frame);
     auto* stack = new QGridLayout(views);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->addWidget(m_home = new HomeView(m_links, views), 0, 0);
@@ -126,7 +126,10 @@ void Tfrmvorbel::buildFrame()
     buildStatusBar();
     column->addWidget(m_statusBar);
 
-    m_progress = new ProgressPanel(m_frame);
+    // The progress panel floats over the views only: a panel of the frame could cover the toolbar and the
+    // title bar, whose clicks it would then take.
+    m_progress = new ProgressPanel(views);
+    m_progress->installEventFilter(this);
     m_bigPanel = new BigPicturePanel(m_frame);
     for (Qt::Edges edges :
          {Qt::Edges(Qt::LeftEdge), Qt::Edges(Qt::RightEdge), Qt::Edges(Qt::TopEdge),
@@ -189,6 +192,9 @@ bool Tfrmvorbel::eventFilter(QObject* watched, QEvent* event)
     // The views get their size from the layout after the window's own resize: apply the rule again then.
     if (event->type() == QEvent::Resize && watched == m_home)
         FormResize();
+    // Placed again at every show, from the view area's size of the moment.
+    if (event->type() == QEvent::Show && watched == m_progress)
+        placeProgressPanel();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -362,7 +368,7 @@ void Tfrmvorbel::hideBigPicture()
 
 void Tfrmvorbel::openSite(const SiteLink& link)
 {
-    m_services.browser.openUrl(link.url);
+    openInBrowser(m_services.browser, m_services.messages, link.url);
 }
 
 void Tfrmvorbel::resizeEvent(QResizeEvent* event)
@@ -375,7 +381,7 @@ void Tfrmvorbel::resizeEvent(QResizeEvent* event)
 
 void Tfrmvorbel::FormResize()
 {
-    const ResizeLayout layout = computeResizeLayout(width(), m_home->size(), m_favourites->height());
+    const ResizeLayout layout = computeResizeLayout(width(), m_home->size(), m_viewArea->height());
     for (auto [column, columnWidth] : layout.resultColumns)
         m_results->DBGridEh1->setColumnWidth(column, columnWidth);
     for (auto [column, columnWidth] : layout.favouriteColumns)
@@ -383,6 +389,11 @@ void Tfrmvorbel::FormResize()
     m_home->centrePanel()->move(layout.homePanel);
     m_progress->move(layout.progressPanel);
     m_progress->reset();
+}
+
+void Tfrmvorbel::placeProgressPanel()
+{
+    m_progress->move(computeResizeLayout(width(), m_home->size(), m_viewArea->height()).progressPanel);
 }
 
 } // namespace vorbel

@@ -102,7 +102,9 @@ private:
     void buildStatusBar();
     void connectCommands();
     void watchMouseMovesOver(const std::vector<QWidget*>& widgets);
+    /// The designer's resize rule: grid columns, the home panel and the progress panel.
     void FormResize();
+    void placeProgressPanel();
     void openSite(const SiteLink& link);
     void wbwebbDocumentComplete();
     void runStartup();
@@ -129,6 +131,8 @@ private:
     FavouritesCommands* m_favouriteCommands = nullptr;
 
     QWidget* m_frame = nullptr;
+    /// The stack of the three views, with the progress panel over them.
+    QWidget* m_viewArea = nullptr;
     TitleBar* m_titleBar = nullptr;
     ToolBar* m_toolBar = nullptr;
     HomeView* m_home = nullptr;

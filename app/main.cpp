@@ -42,7 +42,8 @@ int main(int argc, char* argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorbel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vorbel"));
+    // No display name: the platform would append it to every window title, and the caption alone is the
+    // title.
     commandLine.process(application);
     if (!commandLine.positionalArguments().isEmpty()) {
         std::fputs("vorbel: takes no arguments; see vorbel --help\n", stderr);

@@ -182,4 +182,11 @@ QString HtmlToText(const QString& html)
     return collapseWhiteSpace(QString::fromUtf8(text));
 }
 
+QString CellText(const QString& cell)
+{
+    if (!cell.contains(QLatin1Char('<')) && !cell.contains(QLatin1Char('&')))
+        return cell;
+    return HtmlToText(cell);
+}
+
 } // namespace vorbel

@@ -27,5 +27,8 @@ QString RewriteShopLink(const QString& link, const LinkCodes& codes);
 /// to one blank (a no-break space stays), ends trimmed. Throws std::runtime_error, parsing nothing, for
 /// markup that may nest more than 2000 elements deep.
 QString HtmlToText(const QString& html);
+/// The text a browser shows for a page cell: HtmlToText where the cell holds markup or an entity; a cell
+/// without either is its own text and comes back as it is, without the parser's cost.
+QString CellText(const QString& cell);
 
 } // namespace vorbel

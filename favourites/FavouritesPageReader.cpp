@@ -34,9 +34,17 @@ FavouritesPageReader::FavouritesPageReader(StandingQueries& queries, AppState& s
 {
 }
 
+void FavouritesPageReader::cancel()
+{
+    ++m_generation;
+    m_reading = false;
+    m_rows.clear();
+    m_downloader.cancel(this);
+}
+
 void FavouritesPageReader::read(const PageText& page)
 {
-    m_rows.clear();
+    cancel();
     m_reported = 0;
     m_tableRows = 0;
     m_recognised = false;
@@ -70,22 +78,34 @@ void FavouritesPageReader::readRow(const PageText& page, int i)
         if (values[cell].isEmpty())
             continue;
         const QLatin1String field = RowFields[cell];
-        favourites.setValue(
-            field, field == column::cplj
-                       ? RewriteShopLink(HtmlToText(values[cell]), {m_state.LinkCodeA, m_state.LinkCodeB})
-                       : values[cell]);
+        favourites.setValue(field, storedValue(field, values[cell]));
     }
     favourites.post();
 
     const int row = int(m_rows.size());
     m_rows.push_back(
-        {labelStem() + QStringLiteral("： （") + values[11] + QStringLiteral("） ") + values[4], false});
+        {labelStem() + QStringLiteral("： （") + values[11] + QStringLiteral("） ") + CellText(values[4]),
+         false});
     const std::optional<QString> file = m_cache.smallPicturePath(values[3]);
     if (!file || QFileInfo::exists(*file) || !isWebAddress(values[5])) {
         m_rows[row].second = true;
         return;
     }
-    m_downloader.download(QUrl(values[5]), *file, this, [this, row](bool, const QString&) { rowDone(row); });
+    const quint64 generation = m_generation;
+    m_downloader.download(QUrl(values[5]), *file, this, [this, generation, row](bool, const QString&) {
+        if (generation == m_generation)
+            rowDone(row);
+    });
+}
+
+QString FavouritesPageReader::storedValue(QLatin1String field, const QString& cell) const
+{
+    if (field == column::cplj)
+        return RewriteShopLink(HtmlToText(cell), {m_state.LinkCodeA, m_state.LinkCodeB});
+    // The name as a browser shows it, not its markup: "A&amp;B" is "A&B", "<b>粗</b>" is "粗".
+    if (field == column::cpmc)
+        return CellText(cell);
+    return cell;
 }
 
 QString FavouritesPageReader::labelStem() const

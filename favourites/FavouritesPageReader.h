@@ -23,8 +23,12 @@ public:
     FavouritesPageReader(StandingQueries& queries, AppState& state, PictureCache& cache,
                          Downloader& downloader, Clock& clock, QObject* parent = nullptr);
 
-    /// Reads the page; finished says whether it was a favourites page at all.
+    /// Reads the page; finished says whether it was a favourites page at all. A read still pending is
+    /// dropped first.
     void read(const PageText& page);
+    /// Drops what is pending: its pictures stop, no more progress, no end.
+    void cancel();
+    bool isReading() const { return m_reading; }
 
 Q_SIGNALS:
     void progress(int position, const QString& label);
@@ -36,6 +40,7 @@ private:
     void rowDone(int row);
     void reportInOrder();
     QString labelStem() const;
+    QString storedValue(QLatin1String field, const QString& cell) const;
 
     StandingQueries& m_queries;
     AppState& m_state;
@@ -47,6 +52,7 @@ private:
     int m_reported = 0;
     bool m_reading = false;
     bool m_parsing = false;
+    quint64 m_generation = 0;
     bool m_recognised = false; ///< the page has the list's header or the user's identity
 };
 

@@ -35,12 +35,17 @@ Downloader::~Downloader()
     cancelAll();
 }
 
-void Downloader::download(const QUrl& url, const QString& target, QObject* context, Callback done)
+void Downloader::download(const QUrl& url, const QString& target, QObject* context, Callback done,
+                          Priority priority)
 {
     const QString key = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
     Waiter waiter{context, context != nullptr, std::move(done)};
     if (const auto found = m_jobs.find(key); found != m_jobs.end()) {
         found->second->waiters.push_back(std::move(waiter));
+        if (priority == Priority::First && !found->second->reply) {
+            std::erase(m_queue, key);
+            m_queue.push_front(key);
+        }
         return;
     }
     auto job = std::make_unique<Job>();
@@ -48,7 +53,10 @@ void Downloader::download(const QUrl& url, const QString& target, QObject* conte
     job->target = key;
     job->waiters.push_back(std::move(waiter));
     m_jobs.emplace(key, std::move(job));
-    m_queue.push_back(key);
+    if (priority == Priority::First)
+        m_queue.push_front(key);
+    else
+        m_queue.push_back(key);
     // Start after the caller returns, so a callback never runs inside download().
     QTimer::singleShot(0, this, &Downloader::startNext);
 }
@@ -170,20 +178,47 @@ void Downloader::finish(const QString& target, bool ok, const QString& error)
     startNext();
 }
 
+void Downloader::drop(Job& job)
+{
+    if (job.reply) {
+        --m_running;
+        job.reply->disconnect(this);
+        job.reply->abort();
+        job.reply->deleteLater();
+        job.reply = nullptr;
+    }
+    if (job.file)
+        job.file->cancelWriting();
+}
+
+void Downloader::cancel(const QObject* owner)
+{
+    bool stopped = false;
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        Job& job = *it->second;
+        std::erase_if(job.waiters, [owner](const Waiter& waiter) {
+            return waiter.hasContext && (!waiter.context || waiter.context.data() == owner);
+        });
+        if (!job.waiters.empty()) {
+            ++it;
+            continue;
+        }
+        drop(job);
+        std::erase(m_queue, it->first);
+        it = m_jobs.erase(it);
+        stopped = true;
+    }
+    if (stopped)
+        startNext();
+}
+
 void Downloader::cancelAll()
 {
     m_queue.clear();
     const auto jobs = std::move(m_jobs);
     m_jobs.clear();
-    for (const auto& [target, job] : jobs) {
-        if (job->reply) {
-            job->reply->disconnect(this);
-            job->reply->abort();
-            job->reply->deleteLater();
-        }
-        if (job->file)
-            job->file->cancelWriting();
-    }
+    for (const auto& [target, job] : jobs)
+        drop(*job);
     m_running = 0;
 }
 

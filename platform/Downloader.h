@@ -25,6 +25,12 @@ class Downloader : public QObject
     Q_OBJECT
 public:
     using Callback = std::function<void(bool ok, const QString& error)>;
+    /// Where a new download joins the queue: a picture the user clicked for goes ahead of the rest.
+    enum class Priority
+    {
+        Normal,
+        First
+    };
 
     static constexpr qint64 DefaultMaxBytes = 16 * 1024 * 1024;
     static constexpr int DefaultStallMs = 30000;
@@ -36,7 +42,11 @@ public:
     /// Fetches url into target and then calls done once, never inside this call. With a context, done
     /// is skipped once the context is destroyed. A second download of a target already on its way
     /// shares that transfer; both callbacks run.
-    void download(const QUrl& url, const QString& target, QObject* context, Callback done);
+    void download(const QUrl& url, const QString& target, QObject* context, Callback done,
+                  Priority priority = Priority::Normal);
+    /// Drops what owner (the context it passed) waits for: its callbacks never run, and a download that
+    /// nobody else waits for stops. Other owners' downloads go on.
+    void cancel(const QObject* owner);
     /// Drops every queued and running download; their callbacks never run.
     void cancelAll();
     /// Downloads queued or running.
@@ -73,6 +83,7 @@ private:
     QString failure(const Job& job) const;
     void finish(const QString& target, bool ok, const QString& error);
     void finishLater(const QString& target, const QString& error);
+    void drop(Job& job);
 
     QNetworkAccessManager& m_network;
     std::map<QString, std::unique_ptr<Job>> m_jobs; // by target

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MessageBoxes.h"
 #include "platform/WebAddress.h"
 
 #include <QUrl>
@@ -29,6 +30,15 @@ inline bool isOpenableWebUrl(const QUrl& url)
 inline bool SystemBrowser::openUrl(const QUrl& url)
 {
     return isOpenableWebUrl(url) && openWebPage(url);
+}
+
+/// Opens a link in the system browser and says so when it could not: a refused or failed link is never
+/// silent.
+inline void openInBrowser(SystemBrowser& browser, MessageBoxes& messages, const QUrl& url)
+{
+    if (!browser.openUrl(url))
+        messages.inform(QStringLiteral("无法在浏览器中打开网页: %1").arg(url.toDisplayString()),
+                        MessageBoxes::Icon::Error);
 }
 
 } // namespace vorbel

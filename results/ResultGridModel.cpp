@@ -67,9 +67,13 @@ QVariant ResultGridModel::data(const QModelIndex& index, int role) const
 
 QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-        section < int(m_columns.size()))
-        return QString::fromUtf8(m_columns[std::size_t(section)].title);
+    if (orientation != Qt::Horizontal || section < 0 || section >= int(m_columns.size()))
+        return {};
+    const GridColumn& column = m_columns[std::size_t(section)];
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(column.title);
+    if (role == Qt::ToolTipRole && column.hint)
+        return QString::fromUtf8(column.hint);
     return {};
 }
 

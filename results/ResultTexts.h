@@ -9,6 +9,5 @@ namespace vorbel::resulttext {
 
 inline const QString AlreadyCollected = QStringLiteral("当前选择的商品已经被收藏，请检验。");
 inline const QString CollectDone = QStringLiteral("当前选择的商品点击收藏成功！");
-inline const QString PriceSortHint = QStringLiteral("列表可按价格排序");
 
 } // namespace vorbel::resulttext

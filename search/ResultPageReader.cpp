@@ -43,6 +43,8 @@ void ResultPageReader::cancel()
     ++m_generation;
     m_reading = false;
     m_offers.clear();
+    // Only this reader's pictures stop; the favourites' and a large picture's downloads go on.
+    m_downloader.cancel(this);
 }
 
 void ResultPageReader::read(const PageText& page)
@@ -68,6 +70,9 @@ void ResultPageReader::read(const PageText& page)
             if (page.line(i).contains(QLatin1String("<TR>")))
                 readOffer(page, i);
         }
+        // Committed here rather than as the guard goes, so that a failed commit is reported as the
+        // failure it is instead of passing for a stored list.
+        rows.commit();
     } catch (const std::exception& error) {
         // The rows posted before the error are committed as the transaction unwinds and stay.
         m_parsing = false;
@@ -113,7 +118,10 @@ void ResultPageReader::readOffer(const PageText& page, int i)
     results.setValue(column::bh, bh);
     results.setValue(column::cxrq, daysSince18991230(m_clock.now()));
     setIfPresent(results, column::cph, cph);
-    setIfPresent(results, column::cpmc, cpmc);
+    // Names and promotions as a browser shows them ("A&amp;B" is "A&B"); the link stays as the page gave it.
+    const QString name = CellText(cpmc);
+    if (!cpmc.isEmpty())
+        results.setValue(column::cpmc, name);
     setIfPresent(results, column::xtp, xtp);
     setIfPresent(results, column::dtp, dtp);
     setIfPresent(results, column::rc, rc);
@@ -123,7 +131,8 @@ void ResultPageReader::readOffer(const PageText& page, int i)
                          RewriteShopLink(HtmlToText(link), {m_state.LinkCodeA, m_state.LinkCodeB}));
     setIfPresent(results, column::sjlx, sjlx);
     setIfPresent(results, column::cxsj, cxsj);
-    setIfPresent(results, column::hdxx, hdxx);
+    if (!hdxx.isEmpty())
+        results.setValue(column::hdxx, CellText(hdxx));
     if (!rc.isEmpty()) {
         results.setValue(column::zpbz, GenuineBadge(count, sjlx, cpmc));
         results.setValue(column::pjjb, RatingStars(count, sjlx, cpmc));
@@ -134,7 +143,7 @@ void ResultPageReader::readOffer(const PageText& page, int i)
 
     const int offer = int(m_offers.size());
     m_offers.push_back(
-        {QStringLiteral("正在进行智能比价搜索： （") + sjlx + QStringLiteral("） ") + cpmc, false});
+        {QStringLiteral("正在进行智能比价搜索： （") + sjlx + QStringLiteral("） ") + name, false});
     registerPicture(cph, QString::number(bh), xtp, offer);
 }
 
@@ -163,6 +172,18 @@ void ResultPageReader::registerPicture(const QString& cph, const QString& bh, co
     });
 }
 
+int ResultPageReader::storedCount() const
+{
+    // The stored result, not the rows the shop boxes let through: unticking every shop empties the list
+    // shown, not the search.
+    try {
+        const ResultSet count = m_db.select(QStringLiteral("select count(*) from cxnr"));
+        return count.rows.empty() ? 0 : count.rows.front().value(0).toInt();
+    } catch (const StoreError&) {
+        return m_queries.ADOQuery2.recordCount(); // the end may come from a picture's callback
+    }
+}
+
 bool ResultPageReader::isRegistered(const QString& cph) const
 {
     return m_registered.contains(cph);
@@ -189,7 +210,7 @@ void ResultPageReader::reportInOrder()
     m_reading = false;
     m_queries.ADOQuery2.first();
     Q_EMIT progress(100, EndLabel);
-    Q_EMIT finished(m_queries.ADOQuery2.recordCount());
+    Q_EMIT finished(storedCount());
 }
 
 } // namespace vorbel

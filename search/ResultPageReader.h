@@ -34,7 +34,7 @@ public:
 
 Q_SIGNALS:
     void progress(int position, const QString& label);
-    /// Every offer is stored and every picture done; count is the result list's size.
+    /// Every offer is stored and every picture done; count is the number of offers stored.
     void finished(int count);
     /// A number cell that is not a number stopped the reading; the offers before it stay.
     void failed(const QString& message, int count);
@@ -53,6 +53,7 @@ private:
     void offerDone(int offer);
     void reportInOrder();
     bool isRegistered(const QString& cph) const;
+    int storedCount() const;
 
     Database& m_db;
     StandingQueries& m_queries;

@@ -18,6 +18,6 @@ struct ResizeLayout
 
 /// The resize rule, with integer division as designed; nothing is clamped, so a small window moves
 /// panels to negative positions.
-ResizeLayout computeResizeLayout(int windowWidth, QSize homeViewSize, int favouritesViewHeight);
+ResizeLayout computeResizeLayout(int windowWidth, QSize homeViewSize, int viewAreaHeight);
 
 } // namespace vorbel

@@ -32,30 +32,48 @@ void applyGridLook(QTableView& view, int rowHeight, std::span<const int> widths)
     view.viewport()->setMouseTracking(true);
 }
 
+namespace {
+
+/// The hourglass over the whole program while a large picture is fetched; it goes with the last copy of
+/// the callback that holds it, whether the callback ran or was dropped.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
 void fetchLargePicture(PictureCache& pictures, Downloader& downloader, QObject* context, const QString& dtp,
                        const QString& cph, const std::function<void(const QString& path)>& show)
 {
     const std::optional<QString> path = pictures.largePicturePath(cph);
     if (dtp.isEmpty() || !path)
         return;
-    setApplicationCursor(Qt::WaitCursor);
-    const auto showAndRestore = [show, file = *path](bool, const QString&) {
-        // A picture that did not arrive or does not decode shows nothing; the cursor comes back either way.
-        show(file);
-        setApplicationCursor(Qt::ArrowCursor);
-    };
-    if (QFileInfo::exists(*path))
-        showAndRestore(true, {});
-    else
-        downloader.download(QUrl(dtp), *path, context, showAndRestore);
+    if (QFileInfo::exists(*path)) {
+        show(*path);
+        return;
+    }
+    auto wait = std::make_shared<WaitCursor>();
+    downloader.download(
+        QUrl(dtp), *path, context,
+        [show, file = *path, wait](bool, const QString&) {
+            // A picture that did not arrive or does not decode shows nothing.
+            static_cast<void>(wait);
+            show(file);
+        },
+        Downloader::Priority::First);
 }
 
-void setApplicationCursor(Qt::CursorShape shape)
+void setGridCursor(QTableView& view, bool hand)
 {
-    if (QGuiApplication::overrideCursor())
-        QGuiApplication::changeOverrideCursor(QCursor(shape));
+    if (hand)
+        view.viewport()->setCursor(Qt::PointingHandCursor);
     else
-        QGuiApplication::setOverrideCursor(QCursor(shape));
+        view.viewport()->unsetCursor();
 }
 
 } // namespace vorbel

@@ -16,12 +16,14 @@ class PictureCache;
 /// no editing and no selection colour (the delegates paint the current cell), the designed column widths.
 void applyGridLook(QTableView& view, int rowHeight, std::span<const int> widths);
 
-/// Shows an offer's large picture: fetched into the cache first when it is missing, without blocking the
-/// window, with the hourglass until then. Nothing happens without a picture address or a usable product id.
+/// Shows an offer's large picture: fetched into the cache first when it is missing, ahead of the queued
+/// small pictures and without blocking the window, with the hourglass until then (also when the fetch is
+/// dropped). Nothing happens without a picture address or a usable product id.
 void fetchLargePicture(PictureCache& pictures, Downloader& downloader, QObject* context, const QString& dtp,
                        const QString& cph, const std::function<void(const QString& path)>& show);
 
-/// Sets the application-wide cursor, replacing the one set before; it stays until set again.
-void setApplicationCursor(Qt::CursorShape shape);
+/// The pointer over a grid: the hand over a clickable cell, else the grid's own cursor. Set on the grid's
+/// viewport, so that the boxes, buttons and links elsewhere keep theirs.
+void setGridCursor(QTableView& view, bool hand);
 
 } // namespace vorbel

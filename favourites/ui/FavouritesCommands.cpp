@@ -41,8 +41,10 @@ Tfrmsc* FavouritesCommands::loaderForm() const
 
 Tfrmsc& FavouritesCommands::replaceLoaderForm()
 {
-    // A form left hidden after an unrecognised page has done its work; the new one replaces it.
-    if (m_loader && !m_loader->isVisible())
+    // A new retrieval retires the previous one whatever its state: its page, if it still comes, and its
+    // pictures, if they still arrive, belong to a list nobody asked for any more.
+    m_reader->cancel();
+    if (m_loader)
         m_loader->deleteLater();
     m_loader = new Tfrmsc(Tfrmsc::Purpose::Favourites, m_parts.services.network, m_parts.state,
                           m_parts.queries.qry2, m_view.window());
@@ -58,6 +60,7 @@ void FavouritesCommands::startRetrieval(bool priceDrops)
 {
     AppState& state = m_parts.state;
     state.PageMode = priceDrops ? AppState::PriceDrops : AppState::Favourites;
+    m_priceDrops = priceDrops;
     m_parts.views.setViewButtons(true, priceDrops, !priceDrops);
     Tfrmsc& loader = replaceLoaderForm();
     loader.setFavouritesHandler([this](Tfrmsc& form) { WebBrowser1DocumentComplete(form); });
@@ -89,8 +92,15 @@ void FavouritesCommands::WebBrowser1DocumentComplete(Tfrmsc& loader)
     m_reader->read(loader.Memo1());
 }
 
+bool FavouritesCommands::isShown() const
+{
+    return m_parts.views.currentView() == View::Favourites;
+}
+
 void FavouritesCommands::showProgress(int position, const QString& label)
 {
+    if (!isShown())
+        return;
     m_parts.progress.setPosition(position);
     m_parts.progress.setText(label);
 }
@@ -98,13 +108,16 @@ void FavouritesCommands::showProgress(int position, const QString& label)
 void FavouritesCommands::finish(bool recognised, int count)
 {
     m_loading = false;
-    m_parts.progress.hideBehind();
-    const bool drops = m_parts.state.PageMode == AppState::PriceDrops;
+    const bool shown = isShown();
+    if (shown)
+        m_parts.progress.hideBehind();
     MessageBoxes& messages = m_parts.services.messages;
     if (!recognised && count == 0) {
         messages.inform(searchtext::NoNetwork, MessageBoxes::Icon::Information);
     } else {
-        m_parts.status.setStatusText(favouritetext::countStatus(drops, count));
+        // The list that went on while another view was shown leaves that view's status alone.
+        if (shown)
+            m_parts.status.setStatusText(favouritetext::countStatus(m_priceDrops, count));
         m_grid->colourColumns();
         // A list cut short would otherwise pass for the whole one.
         if (!m_pageError.isEmpty())

@@ -37,6 +37,8 @@ private:
     void WebBrowser1DocumentComplete(Tfrmsc& loader);
     void showProgress(int position, const QString& label);
     void finish(bool recognised, int count);
+    /// The favourites view is the one shown: only then does the retrieval write to the shared displays.
+    bool isShown() const;
 
     FeatureParts m_parts;
     FavouritesView& m_view;
@@ -44,6 +46,8 @@ private:
     FavouritesPageReader* m_reader;
     QPointer<Tfrmsc> m_loader;
     bool m_loading = false;
+    /// The retrieval under way is the price-drop list (the page mode may have moved on since).
+    bool m_priceDrops = false;
     /// Why the page being read did not arrive whole; empty when it did.
     QString m_pageError;
 };

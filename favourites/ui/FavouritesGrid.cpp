@@ -154,8 +154,7 @@ void FavouritesGrid::DBGridEh2MouseMove(QPoint position)
     if (!index.isValid() || index.column() == 0)
         return;
     const QString field = m_model->field(index.column());
-    setApplicationCursor(field == column::cpmc || field == column::bz2 ? Qt::PointingHandCursor
-                                                                       : Qt::ArrowCursor);
+    setGridCursor(m_view, field == column::cpmc || field == column::bz2);
     m_parts.largePicture.hidePicture();
 }
 
@@ -166,7 +165,8 @@ void FavouritesGrid::DBGridEh2CellClick(const QModelIndex& index)
     m_parts.queries.ADOQuery3.setCurrentRow(index.row());
     const QString field = m_model->field(index.column());
     if (field == column::cpmc)
-        m_parts.services.browser.openUrl(QUrl(m_model->text(index.row(), column::cplj)));
+        openInBrowser(m_parts.services.browser, m_parts.services.messages,
+                      QUrl(m_model->text(index.row(), column::cplj)));
     else if (field == column::bz2)
         deleteFavourite(index.row());
     else if (field == column::bz1)
@@ -195,11 +195,12 @@ void FavouritesGrid::deleteFavourite(int row)
 
 void FavouritesGrid::showLargePicture(int row)
 {
+    const int pointerY = m_pointerY; // the height of the click that asked for the picture
     fetchLargePicture(m_parts.pictures, m_parts.downloader, this, m_model->text(row, column::dtp),
-                      m_model->text(row, column::cph), [this](const QString& path) {
+                      m_model->text(row, column::cph), [this, pointerY](const QString& path) {
                           // Near the bottom of the window the picture stands 370 pixels above its edge.
                           const int formHeight = m_view.window()->height();
-                          const int top = formHeight < m_pointerY + 300 ? formHeight - 370 : m_pointerY - 30;
+                          const int top = formHeight < pointerY + 300 ? formHeight - 370 : pointerY - 30;
                           m_parts.largePicture.showPicture(decodeJpegNear(path, QSize(340, 340)), top);
                       });
 }

@@ -54,7 +54,6 @@ void ResultGrid::configureView()
     m_view.setItemDelegate(m_delegate);
     applyGridLook(m_view, 80, designedWidths());
     m_view.horizontalHeader()->setSectionsClickable(true); // the price and popularity titles sort
-    m_model->setHeaderData(3, Qt::Horizontal, resulttext::PriceSortHint, Qt::ToolTipRole);
     m_viewport = m_view.viewport();
     m_viewport->installEventFilter(this);
 }
@@ -89,7 +88,7 @@ void ResultGrid::DBGridEh1MouseMove(QPoint position)
     const bool hand =
         field == column::cpmc || (field == column::check && current >= 0 &&
                                   m_model->text(current, column::check) == searchtext::NotCollected);
-    setApplicationCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setGridCursor(m_view, hand);
     m_parts.largePicture.hidePicture();
 }
 
@@ -100,7 +99,8 @@ void ResultGrid::DBGridEh1CellClick(const QModelIndex& index)
     m_parts.queries.ADOQuery2.setCurrentRow(index.row());
     const QString field = m_model->field(index.column());
     if (field == column::cpmc)
-        m_parts.services.browser.openUrl(QUrl(m_model->text(index.row(), column::cplj)));
+        openInBrowser(m_parts.services.browser, m_parts.services.messages,
+                      QUrl(m_model->text(index.row(), column::cplj)));
     else if (field == column::check)
         collect(index.row());
     else if (field == column::bz1)
@@ -134,23 +134,32 @@ void ResultGrid::collect(int row)
 
 void ResultGrid::showLargePicture(int row)
 {
+    // The picture stands at the height of the click that asked for it, wherever the pointer is when it
+    // arrives.
+    const int top = m_pointerY - 55;
     fetchLargePicture(m_parts.pictures, m_parts.downloader, this, m_model->text(row, column::dtp),
-                      m_model->text(row, column::cph), [this](const QString& path) {
-                          m_parts.largePicture.showPicture(decodeJpegNear(path, QSize(340, 340)),
-                                                           m_pointerY - 55);
+                      m_model->text(row, column::cph), [this, top](const QString& path) {
+                          m_parts.largePicture.showPicture(decodeJpegNear(path, QSize(340, 340)), top);
                       });
 }
 
 void ResultGrid::DBGridEh1TitleBtnClick(int section)
 {
     const QString field = m_model->field(section);
-    if (field != column::jg && field != column::rc)
-        return;
-    m_parts.queries.ADOQuery2.setSort(m_sort.click(field));
     QHeaderView* header = m_view.horizontalHeader();
+    if (field != column::jg && field != column::rc) {
+        // The header moves its marker to any clicked title; only the sorted title keeps one.
+        if (m_sortSection >= 0)
+            header->setSortIndicator(m_sortSection, m_sortOrder);
+        else
+            header->setSortIndicatorShown(false);
+        return;
+    }
+    m_parts.queries.ADOQuery2.setSort(m_sort.click(field));
+    m_sortSection = section;
+    m_sortOrder = m_sort.marker(field) == TitleSort::Marker::Down ? Qt::DescendingOrder : Qt::AscendingOrder;
     header->setSortIndicatorShown(true);
-    header->setSortIndicator(section, m_sort.marker(field) == TitleSort::Marker::Down ? Qt::DescendingOrder
-                                                                                      : Qt::AscendingOrder);
+    header->setSortIndicator(section, m_sortOrder);
 }
 
 QString ResultGrid::sortMarker(const QString& field) const

@@ -58,6 +58,9 @@ private:
     ResultGridDelegate* m_delegate = nullptr;
     /// The pointer's height over the window's grid area at its last move; the large picture stands there.
     int m_pointerY = 0;
+    /// The title that sorts the list and its direction; -1 before the first sort.
+    int m_sortSection = -1;
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
 };
 
 } // namespace vorbel

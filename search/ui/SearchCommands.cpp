@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 
 namespace vorbel {
 
@@ -67,8 +68,7 @@ void SearchCommands::suiButton4Click()
 
 void SearchCommands::suiButton1Click()
 {
-    m_reader->cancel();
-    m_parts.downloader.cancelAll();
+    m_reader->cancel(); // the previous search's pictures; nobody else's downloads
     QLineEdit* box = m_view.Edt_word;
     m_parts.views.setViewButtons(false, true, true);
     m_parts.views.showView(View::Results);
@@ -80,8 +80,14 @@ void SearchCommands::suiButton1Click()
         shopBox->setChecked(true);
     const SearchStartResult start = startSearch(box->text(), m_parts.queries, m_parts.state);
     box->setText(start.keyword);
-    if (start.sendRequest)
+    if (start.sendRequest) {
         m_wbwebb.Navigate(searchUrl(m_parts.services.config.serviceBase, m_parts.state));
+        return;
+    }
+    // A blank keyword asks for nothing: the emptied list is the search's whole result, and no panel may
+    // wait for a page that never comes.
+    progress.hideBehind();
+    m_parts.status.setStatusText(searchtext::ResultCount.arg(0));
 }
 
 void SearchCommands::readPage(const PageText& page, const QString& error)
@@ -90,8 +96,16 @@ void SearchCommands::readPage(const PageText& page, const QString& error)
     guarded(m_parts.services.messages, [&] { m_reader->read(page); });
 }
 
+bool SearchCommands::isShown() const
+{
+    return m_parts.views.currentView() == View::Results;
+}
+
 void SearchCommands::showProgress(int position, const QString& label)
 {
+    // A search whose pictures still arrive while another view is shown goes on without a word.
+    if (!isShown())
+        return;
     ProgressDisplay& progress = m_parts.progress;
     progress.setPosition(position);
     progress.setText(label);
@@ -101,9 +115,12 @@ void SearchCommands::showProgress(int position, const QString& label)
 
 void SearchCommands::endSearch(int count)
 {
-    m_parts.progress.hideBehind();
-    m_parts.status.setStatusText(searchtext::ResultCount.arg(count));
+    reapplyShopBoxes();
     m_grid->colourColumns();
+    if (isShown()) {
+        m_parts.progress.hideBehind();
+        m_parts.status.setStatusText(searchtext::ResultCount.arg(count));
+    }
     if (m_parts.state.BeforeFirstSearch)
         return;
     MessageBoxes& messages = m_parts.services.messages;
@@ -117,9 +134,12 @@ void SearchCommands::endSearch(int count)
 
 void SearchCommands::failSearch(const QString& message, int count)
 {
+    reapplyShopBoxes();
     // Unlike a handler simply stopped by the error, the display is closed and reports what was stored.
-    m_parts.progress.hideBehind();
-    m_parts.status.setStatusText(searchtext::ResultCount.arg(count));
+    if (isShown()) {
+        m_parts.progress.hideBehind();
+        m_parts.status.setStatusText(searchtext::ResultCount.arg(count));
+    }
     MessageBoxes& messages = m_parts.services.messages;
     // On a page cut short, a cell that does not convert is mostly the cut itself; say that.
     if (m_pageError.isEmpty())
@@ -128,18 +148,34 @@ void SearchCommands::failSearch(const QString& message, int count)
         messages.inform(searchtext::CutPage.arg(m_pageError), MessageBoxes::Icon::Warning);
 }
 
-void SearchCommands::get_cxnr()
+ShopBoxes SearchCommands::tickedBoxes() const
 {
-    const auto& boxes = m_view.shopBoxes;
     ShopBoxes ticked{};
-    for (std::size_t i = 0; i < boxes.size(); ++i)
-        ticked[i] = boxes[i]->isChecked();
+    for (std::size_t i = 0; i < m_view.shopBoxes.size(); ++i)
+        ticked[i] = m_view.shopBoxes[i]->isChecked();
+    return ticked;
+}
+
+void SearchCommands::openFilter()
+{
     QTableView* grid = m_view.DBGridEh1;
     grid->setUpdatesEnabled(false);
-    StandingQuery& results = m_parts.queries.ADOQuery2;
-    results.openSql(filterStatement(ticked));
+    m_parts.queries.ADOQuery2.openSql(filterStatement(tickedBoxes()));
     grid->setUpdatesEnabled(true);
-    m_parts.status.setStatusText(searchtext::FilterCount.arg(results.recordCount()));
+}
+
+void SearchCommands::reapplyShopBoxes()
+{
+    // The reader appends every offer to the list shown; boxes unticked while it read must still hold.
+    const ShopBoxes ticked = tickedBoxes();
+    if (std::find(ticked.begin(), ticked.end(), false) != ticked.end())
+        openFilter();
+}
+
+void SearchCommands::get_cxnr()
+{
+    openFilter();
+    m_parts.status.setStatusText(searchtext::FilterCount.arg(m_parts.queries.ADOQuery2.recordCount()));
 }
 
 } // namespace vorbel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/ResultFilter.h"
 #include "session/FeatureParts.h"
 
 #include <QObject>
@@ -40,6 +41,11 @@ public:
 
 private:
     void connectBoxes();
+    /// The results view is the one shown: only then does the search write to the shared displays.
+    bool isShown() const;
+    ShopBoxes tickedBoxes() const;
+    void openFilter();
+    void reapplyShopBoxes();
     void showProgress(int position, const QString& label);
     void endSearch(int count);
     void failSearch(const QString& message, int count);

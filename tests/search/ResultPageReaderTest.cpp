@@ -309,7 +309,7 @@ TEST_F(ResultPageReaderTest, ReadsTheBrowserSerialisationOfAMarkupPage)
     EXPECT_EQ(m_progress, (QList<int>{10, 60, 100})); // the empty promotion cell counts towards N
     StandingQuery& results = m_queries->ADOQuery2;
     EXPECT_EQ(results.valueAt(0, QStringLiteral("bh")).toInt(), 7);
-    EXPECT_EQ(results.valueAt(0, QStringLiteral("cpmc")).toString(), QStringLiteral("小米 &amp; 配件"));
+    EXPECT_EQ(results.valueAt(0, QStringLiteral("cpmc")).toString(), QStringLiteral("小米 & 配件"));
     EXPECT_EQ(results.valueAt(0, QStringLiteral("jg")).toString(), QStringLiteral("1999.5"));
     EXPECT_EQ(results.valueAt(0, QStringLiteral("cplj")).toString(),
               QStringLiteral("http://s.cn/i?id=1&pid=mm_9"));

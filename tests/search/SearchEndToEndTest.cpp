@@ -162,7 +162,9 @@ void SearchEndToEndTest::blankKeywordSendsNothing()
     // A blank keyword sends nothing at once: the loader is idle right after the click.
     QVERIFY(!window.wbwebb().isLoading());
     QCOMPARE(harness.service().requestCount("/ListAll.aspx"), before);
-    QVERIFY(window.progressPanel().isVisible());
+    // Nothing loads, so nothing waits: no panel, and the count of the emptied list.
+    QVERIFY(!window.progressPanel().isVisible());
+    QCOMPARE(window.statusText(), QStringLiteral("本次搜索结果有: 0 条记录"));
 }
 
 void SearchEndToEndTest::pictureClickShowsTheLargePictureAndTheCursorRules()
@@ -179,20 +181,25 @@ void SearchEndToEndTest::pictureClickShowsTheLargePictureAndTheCursorRules()
     QCOMPARE(window.bigPanel().y(), 145);
     const QString cph = grid.model().text(1, column::cph);
     QVERIFY(QFileInfo::exists(*window.pictureCache().largePicturePath(cph)));
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+    QVERIFY2(!QGuiApplication::overrideCursor(), "the hourglass stayed after the large picture");
 
-    // Over a product name the hand, and the large picture is hidden.
+    // Over a product name the hand on the grid alone, and the large picture is hidden.
     QTableView* view = window.resultsView().DBGridEh1;
+    const auto gridCursor = [view] { return view->viewport()->cursor().shape(); };
     const QRect name = view->visualRect(grid.model().index(0, 1));
     grid.DBGridEh1MouseMove(name.center());
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
+    QCOMPARE(gridCursor(), Qt::PointingHandCursor);
+    QVERIFY2(!QGuiApplication::overrideCursor(), "the grid's hand must not override the program's cursors");
     QVERIFY(!window.bigPanel().isVisible());
     // Over the picture column nothing changes.
     grid.DBGridEh1MouseMove(view->visualRect(grid.model().index(0, 0)).center());
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
-    // Over the shop column the default cursor.
+    QCOMPARE(gridCursor(), Qt::PointingHandCursor);
+    // Over the shop column the grid's own cursor again, and the boxes elsewhere keep theirs.
     grid.DBGridEh1MouseMove(view->visualRect(grid.model().index(0, 5)).center());
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+    QCOMPARE(gridCursor(), Qt::ArrowCursor);
+    QVERIFY(!view->viewport()->testAttribute(Qt::WA_SetCursor));
+    QCOMPARE(window.resultsView().Edt_word->cursor().shape(), Qt::IBeamCursor);
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 QTEST_MAIN(SearchEndToEndTest)

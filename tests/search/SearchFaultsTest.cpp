@@ -211,7 +211,7 @@ void SearchFaultsTest::clickFirstPicture(WindowHarness& harness)
     grid.DBGridEh1CellClick(grid.model().index(0, 0));
     QTRY_VERIFY_WITH_TIMEOUT(window.downloader().pending() == 0, Deadline);
     QCoreApplication::processEvents();
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+    QVERIFY2(!QGuiApplication::overrideCursor(), "the hourglass stayed after the large picture");
 }
 
 void SearchFaultsTest::serverErrorsEndWithTheNoNetworkMessage()
