@@ -46,6 +46,7 @@ namespace vorbel {
 namespace {
 
 constexpr QSize StartSize{1020, 700};
+const QString PictureFolderUnusable = QStringLiteral("无法创建图片文件夹 %1，商品图片将不能显示。");
 
 } // namespace
 
@@ -286,9 +287,13 @@ void Tfrmvorbel::requestVersionNotice()
 
 void Tfrmvorbel::ensurePictureFolder()
 {
-    if (!m_pictureCache->ensureFolder())
-        throw std::runtime_error(
-            QStringLiteral("无法创建图片文件夹 %1").arg(m_pictureCache->folder()).toStdString());
+    // Without a folder of our own the offers simply show no pictures; searching and the favourites go on,
+    // and the user hears of it once a run, not at every page.
+    if (m_pictureCache->ensureFolder() || m_pictureFolderReported)
+        return;
+    m_pictureFolderReported = true;
+    m_services.messages.inform(PictureFolderUnusable.arg(m_pictureCache->sharedFolder()),
+                               MessageBoxes::Icon::Warning);
 }
 
 Tfrmsc* Tfrmvorbel::loaderForm() const

@@ -146,6 +146,7 @@ private:
     View m_view = View::Home;
     bool m_shown = false;
     bool m_startupFailed = false;
+    bool m_pictureFolderReported = false;
 };
 
 } // namespace vorbel

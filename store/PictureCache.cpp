@@ -27,6 +27,17 @@ bool isOwnFolder(const QFileInfo& info)
 #endif
 }
 
+/// A folder of this user's own at path, made when nothing stands there.
+bool ownFolderAt(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return false;
+    if (info.exists())
+        return info.isDir() && isOwnFolder(info) && info.isWritable();
+    return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 } // namespace
 
 QString TempFolderPath()
@@ -37,15 +48,29 @@ QString TempFolderPath()
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
 }
 
-bool PictureCache::ensureFolder() const
+PictureCache::PictureCache(QString tempPath) : m_tempPath(std::move(tempPath)), m_folder(sharedFolder()) {}
+
+QString PictureCache::privateFolder() const
 {
-    const QString path = folder();
-    const QFileInfo info(path);
-    if (info.isSymLink())
-        return false;
-    if (info.exists())
-        return info.isDir() && isOwnFolder(info);
-    return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+#ifdef Q_OS_UNIX
+    return sharedFolder() + QLatin1Char('-') + QString::number(::getuid());
+#else
+    return sharedFolder();
+#endif
+}
+
+bool PictureCache::ensureFolder()
+{
+    // The folder chosen before is checked again: what stands there may have been replaced since.
+    for (const QString& candidate : {m_folder, sharedFolder(), privateFolder()}) {
+        if (ownFolderAt(candidate)) {
+            m_folder = candidate;
+            m_unusable = false;
+            return true;
+        }
+    }
+    m_unusable = true;
+    return false;
 }
 
 bool PictureCache::isSafeName(const QString& cph)
@@ -79,7 +104,7 @@ std::optional<QString> PictureCache::largePicturePath(const QString& cph) const
 
 std::optional<QString> PictureCache::pathFor(const QString& cph, const char* suffix) const
 {
-    if (!isSafeName(cph))
+    if (m_unusable || !isSafeName(cph))
         return std::nullopt;
     return folder() + QLatin1Char('/') + cph + QLatin1String(suffix);
 }

@@ -1,18 +1,26 @@
 #include "testing/LocalServer.h"
 #include "testing/WindowHarness.h"
 
+#include "app/HomeView.h"
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
 #include "favourites/ui/Usc.h"
+#include "platform/Downloader.h"
 #include "platform/PageLoader.h"
 #include "results/ui/ResultsView.h"
+#include "search/ResultPageReader.h"
+#include "search/ui/SearchCommands.h"
 #include "session/Startup.h"
 #include "store/Database.h"
+#include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 #include "widgets/BigPicturePanel.h"
 #include "widgets/ProgressPanel.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -33,6 +41,7 @@ private Q_SLOTS:
     void resizeHidesAndPlacesTheProgressPanel();
     void databaseThatIsNotOursIsLeftUntouched();
     void aVersionPageCutShortStoresNoLinkCodes();
+    void aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne();
 };
 
 void MainWindowTest::firstRunAsksForIdentityAndLinkCodes()
@@ -192,6 +201,35 @@ void MainWindowTest::aVersionPageCutShortStoresNoLinkCodes()
     QVERIFY(queries.qry2.valueAt(0, QStringLiteral("a")).toString().isEmpty());
     load("/Ver/whole.html");
     QCOMPARE(state.LinkCodeA, QStringLiteral("mm_31415926_2718_1618"));
+}
+
+void MainWindowTest::aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne()
+{
+    WindowHarness harness;
+    const QString elsewhere = harness.path(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkdir(elsewhere));
+    QVERIFY(QFile::link(elsewhere, harness.path(QStringLiteral("vorbelpic"))));
+    Tfrmvorbel& window = harness.open();
+    QVERIFY(!window.startupFailed());
+    QCOMPARE(window.windowTitle(), QStringLiteral(" Vorbel V1.0"));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.state().UserId.isEmpty() && !window.state().LinkCodeA.isEmpty(), 10000);
+    QVERIFY(harness.messages().texts().isEmpty());
+    const PictureCache& cache = window.pictureCache();
+    QCOMPARE(cache.folder(), cache.privateFolder());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.wbwebb().isLoading() && !window.search()->reader().isReading(), 10000);
+
+    window.setStatusText(QString());
+    window.homeView().keywordBox()->setText(QStringLiteral("ipod"));
+    window.homeView().findChild<QPushButton*>(QStringLiteral("suiButton4"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(harness.service().requestCount("/ListAll.aspx") == 1 &&
+                                 window.statusText().startsWith(QStringLiteral("本次搜索结果有")) &&
+                                 !window.search()->reader().isReading() && window.downloader().pending() == 0,
+                             20000);
+    QVERIFY(window.queries()->ADOQuery2.recordCount() > 0);
+    const QString cph = window.queries()->ADOQuery2.valueAt(0, QStringLiteral("cph")).toString();
+    QVERIFY(QFileInfo(cache.privateFolder() + QLatin1Char('/') + cph + QStringLiteral(".jpg")).size() > 0);
+    QVERIFY(QDir(elsewhere).isEmpty());
+    QVERIFY(harness.messages().texts().isEmpty());
 }
 
 QTEST_MAIN(MainWindowTest)
