@@ -255,6 +255,8 @@ void Tfrmvorbel::runStartup()
     }
     if (settings.requestVersion)
         requestVersionNotice();
+    if (settings.repaired)
+        m_services.messages.inform(RepairedSettingsNotice, MessageBoxes::Icon::Warning);
 }
 
 void Tfrmvorbel::wireFeatures()

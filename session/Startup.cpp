@@ -5,10 +5,16 @@
 #include "store/Columns.h"
 #include "store/StandingQueries.h"
 
+#include <optional>
+#include <utility>
+
 namespace vorbel {
 
 // "10" enciphered with the program key and the seed 0x5A.
 const char* const InitialVersionCipher = "5ADA59";
+
+const QString RepairedSettingsNotice =
+    QStringLiteral("保存的设置有无法读取的内容，已经清除，将重新获取用户标识和商城链接。");
 
 namespace {
 
@@ -20,6 +26,37 @@ QString storedText(const StandingQuery& query, const char* field)
 bool bothPresent(const StandingQuery& query, const char* first, const char* second)
 {
     return !storedText(query, first).isEmpty() && !storedText(query, second).isEmpty();
+}
+
+/// The stored value deciphered; nothing when it is not cipher text (a row written by something else, or
+/// damaged on disk).
+std::optional<QString> deciphered(const StandingQuery& query, const char* field)
+{
+    try {
+        return decipherSetting(storedText(query, field));
+    } catch (const ConversionError&) {
+        return std::nullopt;
+    }
+}
+
+/// Both values of a pair deciphered, or nothing when either does not decipher.
+std::optional<std::pair<QString, QString>> decipheredPair(const StandingQuery& query, const char* first,
+                                                          const char* second)
+{
+    auto one = deciphered(query, first);
+    auto other = deciphered(query, second);
+    if (!one || !other)
+        return std::nullopt;
+    return std::pair{*one, *other};
+}
+
+void clearPair(StandingQuery& settings, QLatin1String first, QLatin1String second)
+{
+    settings.first();
+    settings.edit();
+    settings.setValue(first, QString());
+    settings.setValue(second, QString());
+    settings.post();
 }
 
 } // namespace
@@ -63,18 +100,40 @@ SettingsOutcome readOrCreateSettings(StandingQueries& queries, AppState& state)
 
     settings.first();
     SettingsOutcome outcome;
-    state.ProgramVersion = decipherSetting(storedText(settings, "ver"));
+    if (auto version = deciphered(settings, "ver")) {
+        state.ProgramVersion = *version;
+    } else {
+        settings.edit();
+        settings.setValue(column::ver, QString::fromLatin1(InitialVersionCipher));
+        settings.post();
+        state.ProgramVersion = QStringLiteral("10");
+        outcome.repaired = true;
+    }
     outcome.title = versionTitle(state.ProgramVersion);
 
     if (bothPresent(settings, "u", "p")) {
-        state.UserId = decipherSetting(storedText(settings, "u"));
-        state.UserPassword = decipherSetting(storedText(settings, "p"));
+        const auto identity = decipheredPair(settings, "u", "p");
+        if (identity && !identity->first.isEmpty()) {
+            state.UserId = identity->first;
+            state.UserPassword = identity->second;
+        } else {
+            // An identity kept empty would count as present for good and go with every request.
+            clearPair(settings, column::u, column::p);
+            outcome.requestIdentity = true;
+            outcome.repaired = outcome.repaired || !identity;
+        }
     } else {
         outcome.requestIdentity = true;
     }
     if (bothPresent(settings, "a", "b")) {
-        state.LinkCodeA = decipherSetting(storedText(settings, "a"));
-        state.LinkCodeB = decipherSetting(storedText(settings, "b"));
+        if (const auto codes = decipheredPair(settings, "a", "b")) {
+            state.LinkCodeA = codes->first;
+            state.LinkCodeB = codes->second;
+        } else {
+            clearPair(settings, column::a, column::b);
+            outcome.requestVersion = true;
+            outcome.repaired = true;
+        }
     } else {
         outcome.requestVersion = true;
     }

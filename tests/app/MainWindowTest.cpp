@@ -42,6 +42,7 @@ private Q_SLOTS:
     void databaseThatIsNotOursIsLeftUntouched();
     void aVersionPageCutShortStoresNoLinkCodes();
     void aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne();
+    void aSettingsValueThatNoLongerDeciphersIsRepairedOnce();
 };
 
 void MainWindowTest::firstRunAsksForIdentityAndLinkCodes()
@@ -230,6 +231,34 @@ void MainWindowTest::aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne()
     QVERIFY(QFileInfo(cache.privateFolder() + QLatin1Char('/') + cph + QStringLiteral(".jpg")).size() > 0);
     QVERIFY(QDir(elsewhere).isEmpty());
     QVERIFY(harness.messages().texts().isEmpty());
+}
+
+void MainWindowTest::aSettingsValueThatNoLongerDeciphersIsRepairedOnce()
+{
+    WindowHarness harness;
+    Tfrmvorbel& first = harness.open();
+    QTRY_VERIFY_WITH_TIMEOUT(!first.state().UserId.isEmpty() && !first.state().LinkCodeB.isEmpty(), 10000);
+    const QString identity = first.state().UserId;
+    StandingQuery& settings = first.queries()->qry2;
+    settings.first();
+    settings.edit();
+    settings.setValue(QStringLiteral("u"), QStringLiteral("not cipher text"));
+    settings.post();
+
+    Tfrmvorbel& second = harness.open();
+    QVERIFY(!second.startupFailed());
+    QCOMPARE(second.windowTitle(), QStringLiteral(" Vorbel V1.0"));
+    QCOMPARE(harness.messages().texts(), QStringList{RepairedSettingsNotice});
+    QVERIFY(second.wbwebb().url().path().endsWith(QStringLiteral("/RandomUser.aspx")));
+    QVERIFY(!second.loaderForm()); // the link codes were sound and are kept
+    QTRY_VERIFY_WITH_TIMEOUT(!second.state().UserId.isEmpty(), 10000);
+    QVERIFY(second.state().UserId != identity);
+    QVERIFY(second.search());
+
+    Tfrmvorbel& third = harness.open();
+    QCOMPARE(third.state().UserId, second.state().UserId);
+    QVERIFY(third.wbwebb().url().isEmpty());
+    QCOMPARE(harness.messages().texts().size(), 1);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -32,6 +32,23 @@ protected:
         settings.post();
     }
 
+    /// Writes texts into the settings row as they are, not enciphered.
+    void storeRaw(std::initializer_list<std::pair<const char*, QString>> values)
+    {
+        StandingQuery& settings = m_queries->qry2;
+        settings.first();
+        settings.edit();
+        for (const auto& [field, value] : values)
+            settings.setValue(QString::fromLatin1(field), value);
+        settings.post();
+    }
+
+    QString stored(const char* field)
+    {
+        m_queries->qry2.first();
+        return m_queries->qry2.value(QString::fromLatin1(field)).toString();
+    }
+
     AppState m_state;
 };
 
@@ -96,15 +113,64 @@ TEST_F(StartupTest, VersionThatIsNotTwoCharactersKeepsThePlainTitle)
     EXPECT_EQ(versionTitle(QString()), QStringLiteral(" Vorbel"));
 }
 
-TEST_F(StartupTest, StoredValueThatIsNotCipherTextStopsStartUp)
+TEST_F(StartupTest, ValuesThatNoLongerDecipherAreRepairedOnceAndAskedForAgain)
 {
     start();
-    m_queries->qry2.first();
-    m_queries->qry2.edit();
-    m_queries->qry2.setValue(QStringLiteral("ver"), QStringLiteral("zz"));
-    m_queries->qry2.post();
+    storeSettings({{"u", QStringLiteral("U42")},
+                   {"p", QStringLiteral("kzvtq")},
+                   {"a", QStringLiteral("mm_1_2")},
+                   {"b", QStringLiteral("77")}});
+    storeRaw({{"ver", QStringLiteral("zz")}, {"u", QStringLiteral("not cipher text")}});
     openStore();
-    EXPECT_THROW(start(), ConversionError);
+    SettingsOutcome outcome;
+    ASSERT_NO_THROW(outcome = start());
+    EXPECT_TRUE(outcome.repaired);
+    EXPECT_TRUE(outcome.requestIdentity);
+    EXPECT_FALSE(outcome.requestVersion);
+    EXPECT_EQ(outcome.title, QStringLiteral(" Vorbel V1.0"));
+    EXPECT_EQ(m_state.ProgramVersion, QStringLiteral("10"));
+    EXPECT_TRUE(m_state.UserId.isEmpty());
+    EXPECT_EQ(m_state.LinkCodeA, QStringLiteral("mm_1_2"));
+    EXPECT_EQ(stored("ver"), QString::fromLatin1(InitialVersionCipher));
+    EXPECT_TRUE(stored("u").isEmpty());
+    EXPECT_TRUE(stored("p").isEmpty());
+
+    // The row is sound again: the next start only asks for the identity it still lacks.
+    openStore();
+    ASSERT_NO_THROW(outcome = start());
+    EXPECT_FALSE(outcome.repaired);
+    EXPECT_TRUE(outcome.requestIdentity);
+    EXPECT_FALSE(outcome.requestVersion);
+
+    // A link code that no longer deciphers clears both codes and keeps the identity.
+    storeSettings({{"u", QStringLiteral("U43")}, {"p", QStringLiteral("kzvtq")}});
+    storeRaw({{"b", QStringLiteral("7")}});
+    openStore();
+    m_state = AppState();
+    ASSERT_NO_THROW(outcome = start());
+    EXPECT_TRUE(outcome.repaired);
+    EXPECT_FALSE(outcome.requestIdentity);
+    EXPECT_TRUE(outcome.requestVersion);
+    EXPECT_EQ(m_state.UserId, QStringLiteral("U43"));
+    EXPECT_TRUE(m_state.LinkCodeA.isEmpty());
+    EXPECT_TRUE(stored("a").isEmpty());
+    EXPECT_TRUE(stored("b").isEmpty());
+}
+
+TEST_F(StartupTest, IdentityStoredEmptyIsAskedForAgain)
+{
+    start();
+    ASSERT_FALSE(encipherSetting(QString()).isEmpty());
+    storeSettings({{"u", QString()}, {"p", QStringLiteral("kzvtq")}});
+    openStore();
+    const SettingsOutcome outcome = start();
+    EXPECT_TRUE(outcome.requestIdentity);
+    EXPECT_FALSE(outcome.repaired);
+    EXPECT_TRUE(stored("u").isEmpty());
+
+    const PageText page = PageText::fromLines({QStringLiteral("<BODY>U7")});
+    EXPECT_TRUE(applyUserBootstrap(page, m_queries->qry2, m_state));
+    EXPECT_EQ(m_state.UserId, QStringLiteral("U7"));
 }
 
 class BootstrapTest : public StartupTest
