@@ -42,7 +42,7 @@ void FavouritesPageReader::cancel()
     m_downloader.cancel(this);
 }
 
-void FavouritesPageReader::read(const PageText& page)
+void FavouritesPageReader::read(const PageText& page, bool arrivedWhole)
 {
     cancel();
     m_reported = 0;
@@ -55,7 +55,8 @@ void FavouritesPageReader::read(const PageText& page)
         if (line.contains(QLatin1String("<TR>")))
             ++m_tableRows;
     }
-    applyUserBootstrap(page, m_queries.qry2, m_state);
+    if (arrivedWhole)
+        applyUserBootstrap(page, m_queries.qry2, m_state);
     m_reading = true;
     m_parsing = true;
     for (int i = 0; m_tableRows > 1 && m_recognised && i <= page.count(); ++i) {

@@ -24,8 +24,9 @@ public:
                          Downloader& downloader, Clock& clock, QObject* parent = nullptr);
 
     /// Reads the page; finished says whether it was a favourites page at all. A read still pending is
-    /// dropped first.
-    void read(const PageText& page);
+    /// dropped first. arrivedWhole is false for an error page or a page cut short: its rows are still read,
+    /// but it supplies no identity.
+    void read(const PageText& page, bool arrivedWhole = true);
     /// Drops what is pending: its pictures stop, no more progress, no end.
     void cancel();
     bool isReading() const { return m_reading; }

@@ -13,9 +13,18 @@ namespace {
 constexpr int BootstrapLines = 4;
 const QString PasswordMarker = QStringLiteral("kzvtq");
 
+/// An identity is had when it is stored and deciphers to something: an empty one enciphers to a
+/// non-empty text and must not pass for one.
 bool hasIdentity(const StandingQuery& settings)
 {
-    return !settings.value(column::u).toString().isEmpty() && !settings.value(column::p).toString().isEmpty();
+    const QString stored = settings.value(column::u).toString();
+    if (stored.isEmpty() || settings.value(column::p).toString().isEmpty())
+        return false;
+    try {
+        return !decipherSetting(stored).isEmpty();
+    } catch (const ConversionError&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -33,6 +42,10 @@ bool applyUserBootstrap(const PageText& page, StandingQuery& settings, AppState&
         if (hasIdentity(settings))
             continue;
         const QString identity = trimBlanksAndControls(line.mid(6));
+        // A bare "<BODY>" line (an error page, a page cut short) is no identity; kept, it would stop
+        // every later start from asking for one.
+        if (identity.isEmpty())
+            continue;
         settings.edit();
         settings.setValue(column::u, encipherSetting(identity));
         settings.setValue(column::p, encipherSetting(PasswordMarker));

@@ -89,7 +89,7 @@ void FavouritesCommands::WebBrowser1DocumentComplete(Tfrmsc& loader)
 {
     m_loader = &loader;
     m_pageError = loader.WebBrowser1().errorText();
-    m_reader->read(loader.Memo1());
+    m_reader->read(loader.Memo1(), m_pageError.isEmpty());
 }
 
 bool FavouritesCommands::isShown() const

@@ -4,6 +4,7 @@
 #include "app/ToolBar.h"
 #include "favourites/ui/FavouritesCommands.h"
 #include "favourites/ui/FavouritesGrid.h"
+#include "platform/PageLoader.h"
 #include "results/ResultGridModel.h"
 #include "results/ui/ResultGrid.h"
 #include "search/ResultPageReader.h"
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void unrecognisedPageShowsTheNoNetworkMessage();
     void serviceFaultsLeaveTheFavouritesSound_data();
     void serviceFaultsLeaveTheFavouritesSound();
+    void favouritesOpenedBeforeTheIdentityTakeNoneFromAnErrorPage();
 };
 
 namespace {
@@ -190,6 +192,28 @@ void FavouritesEndToEndTest::serviceFaultsLeaveTheFavouritesSound()
     const QDir cache(window.pictureCache().folder());
     for (const QFileInfo& file : cache.entryInfoList(QDir::Files))
         QVERIFY2(file.size() > 0 && file.suffix() == QLatin1String("jpg"), qPrintable(file.fileName()));
+}
+
+void FavouritesEndToEndTest::favouritesOpenedBeforeTheIdentityTakeNoneFromAnErrorPage()
+{
+    service::ServiceOptions failing;
+    failing.faults = {service::Fault::Http500};
+    WindowHarness harness(failing);
+    Tfrmvorbel& window = harness.open();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        harness.service().requestCount("/RandomUser.aspx") > 0 && !window.wbwebb().isLoading(), 10000);
+    QVERIFY(window.state().UserId.isEmpty());
+
+    retrieve(window, window.toolBar().btn2);
+    QCOMPARE(harness.service().requestCount("/ListAllMyFav.aspx"), 1);
+    QVERIFY(window.state().UserId.isEmpty());
+
+    // Nothing was kept in its place: the next start with a sound service asks for an identity again.
+    QVERIFY(harness.reconfigureService(service::ServiceOptions{}));
+    Tfrmvorbel& again = harness.open();
+    QVERIFY(again.wbwebb().url().path().endsWith(QStringLiteral("/RandomUser.aspx")));
+    QTRY_VERIFY_WITH_TIMEOUT(!again.state().UserId.isEmpty(), 10000);
+    QVERIFY(!again.state().UserId.contains(QStringLiteral("500")));
 }
 
 QTEST_MAIN(FavouritesEndToEndTest)

@@ -70,11 +70,11 @@ protected:
                     QStringLiteral("京东商城")});
     }
 
-    void readPage(const QStringList& lines)
+    void readPage(const QStringList& lines, bool arrivedWhole = true)
     {
         m_count = -1;
         m_progress.clear();
-        m_reader->read(PageText::fromLines(lines));
+        m_reader->read(PageText::fromLines(lines), arrivedWhole);
         ASSERT_TRUE(waitUntil([&] { return m_count >= 0; }));
     }
 
@@ -127,6 +127,29 @@ TEST_F(FavouritesPageReaderTest, PriceDropsWithoutRowsReportZeroAndHeaderWithout
     readPage({QStringLiteral("<BODY>"), QStringLiteral("序列")});
     EXPECT_TRUE(m_recognised);
     EXPECT_EQ(m_count, 0);
+}
+
+TEST_F(FavouritesPageReaderTest, OpenedBeforeTheIdentityArrivedItTakesOnlyAWholeNonEmptyOne)
+{
+    m_state.BeforeFirstSearch = true;
+    auto storedIdentity = [this] {
+        m_queries->qry2.first();
+        return m_queries->qry2.value(QStringLiteral("u")).toString();
+    };
+    // The list of an identity that is still empty: a bare "<BODY>" line, then no rows.
+    readPage({QStringLiteral("<HTML>"), QStringLiteral("<BODY>"), QStringLiteral("</BODY></HTML>")});
+    EXPECT_TRUE(m_state.UserId.isEmpty());
+    EXPECT_TRUE(storedIdentity().isEmpty());
+
+    // An error page carries text after its "<BODY>" marker, which is no identity either.
+    readPage({QStringLiteral("<HTML>"), QStringLiteral("<BODY>500 Internal Server Error</BODY></HTML>")},
+             false);
+    EXPECT_TRUE(m_state.UserId.isEmpty());
+    EXPECT_TRUE(storedIdentity().isEmpty());
+
+    readPage({QStringLiteral("<HTML>"), QStringLiteral("<BODY>U9")});
+    EXPECT_EQ(m_state.UserId, QStringLiteral("U9"));
+    EXPECT_FALSE(storedIdentity().isEmpty());
 }
 
 TEST_F(FavouritesPageReaderTest, UnknownPageIsNotRecognised)

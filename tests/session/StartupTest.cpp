@@ -215,6 +215,20 @@ TEST_F(BootstrapTest, FirstQualifyingLineWinsAndPresentIdentityIsKept)
     EXPECT_EQ(m_state.UserId, QStringLiteral("first"));
 }
 
+TEST_F(BootstrapTest, BareBodyLineStoresNoIdentity)
+{
+    const PageText bare = PageText::fromLines({QStringLiteral("<HTML>"), QStringLiteral("<BODY> \t")});
+    EXPECT_FALSE(applyUserBootstrap(bare, m_queries->qry2, m_state));
+    EXPECT_TRUE(m_state.UserId.isEmpty());
+    m_queries->qry2.first();
+    EXPECT_TRUE(m_queries->qry2.value(QStringLiteral("u")).toString().isEmpty());
+
+    // A later line of the same page that does carry one is taken.
+    const PageText later = PageText::fromLines({QStringLiteral("<BODY>"), QStringLiteral("<BODY>U8")});
+    EXPECT_TRUE(applyUserBootstrap(later, m_queries->qry2, m_state));
+    EXPECT_EQ(m_state.UserId, QStringLiteral("U8"));
+}
+
 TEST_F(BootstrapTest, NothingHappensOnceASearchHasRun)
 {
     m_state.BeforeFirstSearch = false;
