@@ -34,6 +34,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
@@ -216,8 +217,27 @@ void Tfrmvorbel::FormShow()
         runStartup();
     } catch (const std::exception& error) {
         m_startupFailed = true;
-        m_services.messages.inform(QString::fromUtf8(error.what()), MessageBoxes::Icon::Error);
+        m_startupError = QString::fromUtf8(error.what());
+        reportStartupFailure();
+        if (!m_search)
+            wireFailedStart();
     }
+}
+
+void Tfrmvorbel::reportStartupFailure()
+{
+    m_services.messages.inform(m_startupError, MessageBoxes::Icon::Error);
+}
+
+void Tfrmvorbel::wireFailedStart()
+{
+    // Without the store there is nothing to search into or list; a command that did nothing at all would
+    // look like a hung window, so each says again what went wrong.
+    connect(m_home, &HomeView::searchClicked, this, &Tfrmvorbel::reportStartupFailure);
+    connect(m_home, &HomeView::hotKeywordClicked, this, &Tfrmvorbel::reportStartupFailure);
+    connect(m_results->suiButton1, &QPushButton::clicked, this, &Tfrmvorbel::reportStartupFailure);
+    connect(m_toolBar->btn2, &QToolButton::clicked, this, &Tfrmvorbel::reportStartupFailure);
+    connect(m_toolBar->btn3, &QToolButton::clicked, this, &Tfrmvorbel::reportStartupFailure);
 }
 
 void Tfrmvorbel::runStartup()

@@ -69,6 +69,8 @@ public:
     TitleBar& titleBar() const { return *m_titleBar; }
     /// The loader form of the version notice, while it lives.
     Tfrmsc* loaderForm() const;
+    /// Start-up stopped at an error; when that came before the features were wired, each command repeats
+    /// its message.
     bool startupFailed() const { return m_startupFailed; }
 
     QString statusText() const override { return statusText(0); }
@@ -109,6 +111,8 @@ private:
     void wbwebbDocumentComplete();
     void runStartup();
     void wireFeatures();
+    void wireFailedStart();
+    void reportStartupFailure();
     void requestVersionNotice();
     void ensurePictureFolder();
     void guarded(const std::function<void()>& handler);
@@ -146,6 +150,7 @@ private:
     View m_view = View::Home;
     bool m_shown = false;
     bool m_startupFailed = false;
+    QString m_startupError;
     bool m_pictureFolderReported = false;
 };
 

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void resizeHidesAndPlacesTheProgressPanel();
     void databaseThatIsNotOursIsLeftUntouched();
     void aVersionPageCutShortStoresNoLinkCodes();
+    void commandsAfterAFailedStartSayWhatIsWrong();
     void aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne();
     void aSettingsValueThatNoLongerDeciphersIsRepairedOnce();
 };
@@ -202,6 +203,35 @@ void MainWindowTest::aVersionPageCutShortStoresNoLinkCodes()
     QVERIFY(queries.qry2.valueAt(0, QStringLiteral("a")).toString().isEmpty());
     load("/Ver/whole.html");
     QCOMPARE(state.LinkCodeA, QStringLiteral("mm_31415926_2718_1618"));
+}
+
+void MainWindowTest::commandsAfterAFailedStartSayWhatIsWrong()
+{
+    WindowHarness harness;
+    {
+        QFile file(harness.path(QStringLiteral("vorbelmd.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a database at all");
+    }
+    Tfrmvorbel& window = harness.open();
+    QVERIFY(window.startupFailed());
+    QCOMPARE(harness.messages().texts().size(), 1);
+    const QString failure = harness.messages().texts().first();
+
+    // Each command the user can reach repeats why nothing can be searched or listed.
+    window.homeView().keywordBox()->setText(QStringLiteral("ipod"));
+    window.homeView().findChild<QPushButton*>(QStringLiteral("suiButton4"))->click();
+    QTest::mouseClick(window.homeView().findChild<QWidget*>(QStringLiteral("lab41")), Qt::LeftButton);
+    window.toolBar().btn2->click();
+    window.toolBar().btn3->click();
+    window.toolBar().btn1->click();
+    window.resultsView().Edt_word->setText(QStringLiteral("ipod"));
+    window.resultsView().suiButton1->click();
+    QCOMPARE(harness.messages().texts(), QStringList(6, failure));
+    QCOMPARE(harness.messages().icons().last(), MessageBoxes::Icon::Error);
+    QCOMPARE(harness.service().requestCount("/ListAll.aspx") +
+                 harness.service().requestCount("/ListAllMyFav.aspx"),
+             0);
 }
 
 void MainWindowTest::aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne()
