@@ -87,7 +87,9 @@ void FavouritesCommands::startRetrieval(bool priceDrops)
 
 void FavouritesCommands::WebBrowser1DocumentComplete(Tfrmsc& loader)
 {
-    m_loader = &loader;
+    // A retired form may still complete before its deferred deletion: its page belongs to no one.
+    if (&loader != m_loader.data())
+        return;
     m_pageError = loader.WebBrowser1().errorText();
     m_reader->read(loader.Memo1(), m_pageError.isEmpty());
 }

@@ -781,7 +781,8 @@ void Walk::checkFile()
 
 void Walk::checkStatusCount()
 {
-    // A count in the status line is the count of the rows the visible grid shows.
+    // A count in the status line is the count of the rows the visible grid shows; a search's end counts
+    // the rows it stored.
     Tfrmvorbel& w = window();
     static const QRegularExpression counted(QStringLiteral("^(\\S+?)(降价通知)?: (\\d+) 条记录$"));
     const QString status = w.statusText();
@@ -790,7 +791,10 @@ void Walk::checkStatusCount()
         return;
     const int count = match.captured(3).toInt();
     int rows = -1;
-    if (w.resultsView().isVisible() && SearchTexts.contains(match.captured(1)))
+    if (w.resultsView().isVisible() && match.captured(1) == SearchTexts.at(0))
+        // A search's end counts what it stored, whatever the shop boxes let through.
+        rows = w.database()->select(QStringLiteral("select count(*) from cxnr")).rows.at(0).at(0).toInt();
+    else if (w.resultsView().isVisible() && SearchTexts.contains(match.captured(1)))
         rows = w.search()->grid().model().rowCount();
     else if (w.favouritesView().isVisible() && match.captured(1) == FavouritesText)
         rows = w.favourites()->grid().model().rowCount();
