@@ -1,5 +1,6 @@
 // Commands that overlap: a second command while the first one's page or pictures still arrive. Each case
 // runs the real window against the reference service, slowed down where the overlap needs time.
+#include "testing/ServiceFavourites.h"
 #include "testing/WindowHarness.h"
 
 #include "app/HomeView.h"
@@ -27,7 +28,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
-#include <httplib.h>
 
 using namespace vorbel;
 using vorbel::test::WindowHarness;
@@ -77,19 +77,7 @@ void startTypedSearch(Tfrmvorbel& window, const QString& keyword)
 /// Three favourites collected straight on the service under the window's identity.
 void collectThree(WindowHarness& harness, Tfrmvorbel& window)
 {
-    httplib::Client client(harness.service().baseUrl());
-    const std::string user = window.state().UserId.toStdString();
-    const auto listed = client.Get("/ListAll.aspx?word=ipod&u=" + user);
-    QVERIFY(listed);
-    int collected = 0;
-    for (std::size_t at = 0;
-         collected < 3 && (at = listed->body.find("<tr>\n<td>", at)) != std::string::npos;) {
-        at += 9;
-        const std::string bh = listed->body.substr(at, listed->body.find('<', at) - at);
-        QVERIFY(client.Get("/OpFav.aspx?u=" + user + "&i=" + bh));
-        ++collected;
-    }
-    QCOMPARE(collected, 3);
+    QCOMPARE(test::collectOnService(harness.service(), window.state().UserId.toStdString(), 3), 3);
 }
 
 QRect inWindow(const QWidget& widget, const Tfrmvorbel& window)

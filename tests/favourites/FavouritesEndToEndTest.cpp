@@ -1,3 +1,4 @@
+#include "testing/ServiceFavourites.h"
 #include "testing/WindowHarness.h"
 
 #include "app/HomeView.h"
@@ -20,7 +21,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <httplib.h>
 
 using namespace vorbel;
 using vorbel::test::WindowHarness;
@@ -146,19 +146,7 @@ void FavouritesEndToEndTest::serviceFaultsLeaveTheFavouritesSound()
     waitForStartUp(window);
 
     // Three favourites collected straight on the service, under the window's identity.
-    httplib::Client client(harness.service().baseUrl());
-    const std::string user = window.state().UserId.toStdString();
-    const auto listed = client.Get("/ListAll.aspx?word=ipod&u=" + user);
-    QVERIFY(listed);
-    int collected = 0;
-    for (std::size_t at = 0;
-         collected < 3 && (at = listed->body.find("<tr>\n<td>", at)) != std::string::npos;) {
-        at += 9;
-        const std::string bh = listed->body.substr(at, listed->body.find('<', at) - at);
-        QVERIFY(client.Get("/OpFav.aspx?u=" + user + "&i=" + bh));
-        ++collected;
-    }
-    QCOMPARE(collected, 3);
+    QCOMPARE(test::collectOnService(harness.service(), window.state().UserId.toStdString(), 3), 3);
 
     options.faults = {service::Fault(fault)};
     options.dripBytes = 256;
