@@ -92,4 +92,11 @@ void PageLoader::complete(PageText page, QString error)
     Q_EMIT DocumentComplete();
 }
 
+void sendRequest(QNetworkAccessManager& network, QObject* owner, const QUrl& url)
+{
+    auto* loader = new PageLoader(network, owner);
+    QObject::connect(loader, &PageLoader::DocumentComplete, loader, &QObject::deleteLater);
+    loader->Navigate(url);
+}
+
 } // namespace vorbel

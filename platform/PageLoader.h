@@ -60,4 +60,8 @@ private:
     int m_stallMs = DefaultStallMs;
 };
 
+/// Sends one request whose answer nobody reads (collect, delete), on a loader of its own that goes when
+/// the answer is in or when owner goes: a second request right after never cancels the first.
+void sendRequest(QNetworkAccessManager& network, QObject* owner, const QUrl& url);
+
 } // namespace vorbel

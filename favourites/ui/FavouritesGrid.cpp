@@ -114,8 +114,7 @@ private:
 
 FavouritesGrid::FavouritesGrid(QTableView& view, const FeatureParts& parts)
     : QObject(&view), m_view(view), m_parts(parts),
-      m_model(new ResultGridModel(parts.queries.ADOQuery3, FavouriteColumns, this)),
-      m_requests(new PageLoader(parts.services.network, this))
+      m_model(new ResultGridModel(parts.queries.ADOQuery3, FavouriteColumns, this))
 {
     configureView();
     connect(&view, &QTableView::clicked, this, [this](const QModelIndex& index) {
@@ -181,10 +180,11 @@ void FavouritesGrid::deleteFavourite(int row)
     if (!m_parts.services.messages.confirm(favouritetext::ConfirmDelete))
         return;
     const AppState& state = m_parts.state;
-    m_requests->Navigate(serviceUrl(m_parts.services.config.serviceBase, QStringLiteral("/OpFav.aspx"),
-                                    {{QStringLiteral("u"), state.UserId},
-                                     {QStringLiteral("p"), state.UserPassword},
-                                     {QStringLiteral("uf"), ufid}}));
+    sendRequest(m_parts.services.network, this,
+                serviceUrl(m_parts.services.config.serviceBase, QStringLiteral("/OpFav.aspx"),
+                           {{QStringLiteral("u"), state.UserId},
+                            {QStringLiteral("p"), state.UserPassword},
+                            {QStringLiteral("uf"), ufid}}));
     StandingQuery& favourites = m_parts.queries.ADOQuery3;
     favourites.setCurrentRow(row);
     favourites.deleteCurrent();

@@ -11,7 +11,6 @@ class QTableView;
 namespace vorbel {
 
 class FavouritesDelegate;
-class PageLoader;
 class ResultGridModel;
 
 /// The favourites grid `DBGridEh2`: its columns and look, the painted pictures and price changes, and the
@@ -41,8 +40,6 @@ private:
     QTableView& m_view;
     FeatureParts m_parts;
     ResultGridModel* m_model;
-    /// Sends the delete requests; their answers are not read.
-    PageLoader* m_requests;
     QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
     FavouritesDelegate* m_delegate = nullptr;
     ThumbnailCache m_thumbnails;

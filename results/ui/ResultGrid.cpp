@@ -33,8 +33,7 @@ std::array<int, ResultColumns.size()> designedWidths()
 
 ResultGrid::ResultGrid(QTableView& view, const FeatureParts& parts)
     : QObject(&view), m_view(view), m_parts(parts),
-      m_model(new ResultGridModel(parts.queries.ADOQuery2, ResultColumns, this)),
-      m_requests(new PageLoader(parts.services.network, this))
+      m_model(new ResultGridModel(parts.queries.ADOQuery2, ResultColumns, this))
 {
     configureView();
     StandingQuery& pictures = parts.queries.qry1;
@@ -124,10 +123,11 @@ void ResultGrid::collect(int row)
     results.setValue(column::check, searchtext::Collected);
     results.post();
     const AppState& state = m_parts.state;
-    m_requests->Navigate(serviceUrl(m_parts.services.config.serviceBase, QStringLiteral("/OpFav.aspx"),
-                                    {{QStringLiteral("u"), state.UserId},
-                                     {QStringLiteral("p"), state.UserPassword},
-                                     {QStringLiteral("i"), bh}}));
+    sendRequest(m_parts.services.network, this,
+                serviceUrl(m_parts.services.config.serviceBase, QStringLiteral("/OpFav.aspx"),
+                           {{QStringLiteral("u"), state.UserId},
+                            {QStringLiteral("p"), state.UserPassword},
+                            {QStringLiteral("i"), bh}}));
     messages.inform(resulttext::CollectDone, MessageBoxes::Icon::Information);
     m_parts.progress.hideBehind();
 }

@@ -12,7 +12,6 @@ class QTableView;
 
 namespace vorbel {
 
-class PageLoader;
 class ResultGridDelegate;
 class ResultGridModel;
 
@@ -48,8 +47,6 @@ private:
     QTableView& m_view;
     FeatureParts m_parts;
     ResultGridModel* m_model;
-    /// Sends the collect requests; their answers are not read.
-    PageLoader* m_requests;
     QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
     ThumbnailCache m_thumbnails;
     QSet<QString> m_registered;
