@@ -149,6 +149,22 @@ TEST_F(ResultPageReaderTest, FourOffersStoreWithTheDesignedProgress)
     EXPECT_EQ(m_queries->ADOQuery1.recordCount(), 1);
 }
 
+TEST_F(ResultPageReaderTest, APageWhoseCommitFailsIsReportedAsAFailure)
+{
+    // Every stored offer leaves a row that breaks a deferred constraint, which the engine checks only
+    // when the page's transaction commits: the rows post, the commit refuses them.
+    m_db->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    m_db->exec(QStringLiteral("create table parent (id integer primary key)"));
+    m_db->exec(QStringLiteral(
+        "create table child (pid integer references parent(id) deferrable initially deferred)"));
+    m_db->exec(QStringLiteral(
+        "create trigger orphan after insert on cxnr begin insert into child values (999); end"));
+    OfferLines a;
+    a.bh = QStringLiteral("1"), a.cph = QStringLiteral("A");
+    searchAndRead(QStringLiteral("提交失败"), page({a, OfferLines{}}));
+    EXPECT_FALSE(m_failure.isEmpty()) << "a page that was not stored passed for a search";
+}
+
 TEST_F(ResultPageReaderTest, OneEmptyCellLineStoresNothing)
 {
     searchAndRead(QStringLiteral("x"), page({OfferLines{}}));
