@@ -152,6 +152,15 @@ TEST_F(FavouritesPageReaderTest, OpenedBeforeTheIdentityArrivedItTakesOnlyAWhole
     EXPECT_FALSE(storedIdentity().isEmpty());
 }
 
+TEST_F(FavouritesPageReaderTest, NamesAreStoredAsABrowserShowsThem)
+{
+    QStringList marked = favourite(QStringLiteral("1"), QStringLiteral("M"));
+    marked[5] = QStringLiteral("<TD>It's A&amp;B <b>粗</b></TD>"); // cpmc
+    readPage(header() + marked);
+    EXPECT_EQ(m_queries->ADOQuery3.valueAt(0, QStringLiteral("cpmc")).toString(),
+              QStringLiteral("It's A&B 粗"));
+}
+
 TEST_F(FavouritesPageReaderTest, UnknownPageIsNotRecognised)
 {
     readPage(
