@@ -8,6 +8,7 @@
 #include "favourites/ui/FavouritesCommands.h"
 #include "favourites/ui/FavouritesView.h"
 #include "favourites/ui/Usc.h"
+#include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PageLoader.h"
@@ -22,6 +23,7 @@
 #include "session/UserBootstrap.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
+#include "store/PriceHistory.h"
 #include "store/StandingQueries.h"
 #include "store/StoreLocation.h"
 #include "widgets/BigPicturePanel.h"
@@ -263,6 +265,8 @@ void Tfrmvorbel::runStartup()
     setStatusText(searchtext::HomeStatus);
     ensurePictureFolder();
     emptyPreviousResults(*m_queries);
+    // The price memory outlives restarts; only its oldest rows go, once a run.
+    PriceHistory(*m_database).prune(m_services.clock.now());
 
     const SettingsOutcome settings = readOrCreateSettings(*m_queries, m_state);
     wireFeatures();

@@ -50,4 +50,9 @@ inline constexpr QLatin1String p{"p"};     ///< service password marker
 inline constexpr QLatin1String a{"a"};     ///< link code A
 inline constexpr QLatin1String b{"b"};     ///< link code B
 
+// jgls: every price an offer (cph, sjlx) was seen at; also cph, sjlx and jg (the price text as the page
+// gave it). Outlives restarts, unlike cxnr.
+inline constexpr QLatin1String sj{"sj"};     ///< local time first seen at this price, "yyyy-MM-dd HH:mm:ss"
+inline constexpr QLatin1String zjsj{"zjsj"}; ///< local time last seen at this price, same form
+
 } // namespace vorbel::column

@@ -28,6 +28,13 @@ const char* const Schema[] = {
     "create table xxb (ver TEXT, u TEXT, p TEXT, a TEXT, b TEXT)",
 };
 
+// The price memory came after the five tables: a file without it is still the program's own and gains it,
+// with its index, without anything else changing.
+const char* const PriceHistorySchema[] = {
+    "create table if not exists jgls (cph TEXT, sjlx TEXT, jg TEXT, sj TEXT, zjsj TEXT)",
+    "create index if not exists jgls_offer on jgls (cph, sjlx, sj)",
+};
+
 QString failure(const QString& path, const QString& reason)
 {
     return QStringLiteral("无法打开数据库文件 %1: %2").arg(path, reason);
@@ -111,6 +118,7 @@ QString Database::prepareConnection(bool mayCreate)
         } else if (const QString missing = missingTables(); !missing.isEmpty()) {
             return QStringLiteral("the database lacks the tables ") + missing;
         }
+        addPriceHistory();
         select(QStringLiteral("PRAGMA journal_mode = WAL"));
         exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     } catch (const StoreError& error) {
@@ -124,6 +132,19 @@ void Database::createSchema()
     Transaction schema(*this);
     for (const char* table : Schema)
         exec(QString::fromLatin1(table));
+    schema.commit();
+}
+
+void Database::addPriceHistory()
+{
+    // Looked up first: a file that has both is then opened without a write.
+    const ResultSet found =
+        select(QStringLiteral("select count(*) from sqlite_master where name in ('jgls', 'jgls_offer')"));
+    if (found.rows[0][0].toInt() == 2)
+        return;
+    Transaction schema(*this);
+    for (const char* statement : PriceHistorySchema)
+        exec(QString::fromLatin1(statement));
     schema.commit();
 }
 

@@ -25,7 +25,8 @@ public:
     using OpenResult = std::variant<std::unique_ptr<Database>, QString>;
 
     /// Opens the file at path keyed with Password, creating it with the five empty tables when it is
-    /// missing (or an empty file). An existing file is never re-created or reshaped. Refused, with a text
+    /// missing (or an empty file). An existing file is never re-created or reshaped; the only thing it
+    /// may gain is the price history table jgls with its index, when it lacks them. Refused, with a text
     /// naming the file: a library without encryption (a plain SQLite would write a readable file), a wrong
     /// key or a file that is no database, a locked, unreadable or read-only file, a database that lacks one
     /// of the five tables. A refused file is left exactly as it was; nothing is written before the key has
@@ -56,6 +57,7 @@ private:
     Database(ConnectionHandle handle, QString path);
     QString prepareConnection(bool createSchema);
     void createSchema();
+    void addPriceHistory();
     QString missingTables();
 
     /// A statement for sql: one prepared before when there is one, else newly prepared.
