@@ -1,6 +1,6 @@
 #include "favourites/FavouriteCellText.h"
 
-#include <QRegularExpression>
+#include "results/PriceMarks.h"
 
 namespace vorbel::favouritecell {
 
@@ -30,13 +30,7 @@ bool whole(const QString& price)
 
 std::optional<qint64> parseDecimal(const QString& text)
 {
-    static const QRegularExpression decimal(QStringLiteral("^\\s*(\\d{1,12})(?:\\.(\\d{0,6}))?\\s*$"));
-    const QRegularExpressionMatch match = decimal.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const qint64 units = match.captured(1).toLongLong();
-    const qint64 fraction = match.captured(2).leftJustified(6, QLatin1Char('0')).toLongLong();
-    return units * Unit + fraction;
+    return pricemark::parseDecimal(text);
 }
 
 std::optional<QString> collectedPriceText(const QString& scjg)
