@@ -10,7 +10,9 @@
 #include "session/AppState.h"
 #include "session/UserBootstrap.h"
 #include "store/Columns.h"
+#include "store/Database.h"
 #include "store/PictureCache.h"
+#include "store/PriceHistory.h"
 #include "store/StandingQueries.h"
 
 #include <QFileInfo>
@@ -27,9 +29,10 @@ const QString HeaderMark = QStringLiteral("序列");
 
 } // namespace
 
-FavouritesPageReader::FavouritesPageReader(StandingQueries& queries, AppState& state, PictureCache& cache,
-                                           Downloader& downloader, Clock& clock, QObject* parent)
-    : QObject(parent), m_queries(queries), m_state(state), m_cache(cache), m_downloader(downloader),
+FavouritesPageReader::FavouritesPageReader(Database& db, StandingQueries& queries, AppState& state,
+                                           PictureCache& cache, Downloader& downloader, Clock& clock,
+                                           QObject* parent)
+    : QObject(parent), m_db(db), m_queries(queries), m_state(state), m_cache(cache), m_downloader(downloader),
       m_clock(clock)
 {
 }
@@ -59,15 +62,23 @@ void FavouritesPageReader::read(const PageText& page, bool arrivedWhole)
         applyUserBootstrap(page, m_queries.qry2, m_state);
     m_reading = true;
     m_parsing = true;
-    for (int i = 0; m_tableRows > 1 && m_recognised && i <= page.count(); ++i) {
-        if (page.line(i).contains(QLatin1String("<TR>")) && !page.line(i + 1).contains(HeaderMark))
-            readRow(page, i);
+    {
+        // Like the result page: whatever was posted before an error stops the reading stays, and so do
+        // the prices those rows recorded, no more and no less.
+        Transaction rows(m_db);
+        PriceHistory history(m_db);
+        PagePrices prices(history, m_clock.now());
+        for (int i = 0; m_tableRows > 1 && m_recognised && i <= page.count(); ++i) {
+            if (page.line(i).contains(QLatin1String("<TR>")) && !page.line(i + 1).contains(HeaderMark))
+                readRow(page, i, prices);
+        }
+        rows.commit();
     }
     m_parsing = false;
     reportInOrder();
 }
 
-void FavouritesPageReader::readRow(const PageText& page, int i)
+void FavouritesPageReader::readRow(const PageText& page, int i, PagePrices& prices)
 {
     StandingQuery& favourites = m_queries.ADOQuery3;
     favourites.append();
@@ -82,6 +93,8 @@ void FavouritesPageReader::readRow(const PageText& page, int i)
         favourites.setValue(field, storedValue(field, values[cell]));
     }
     favourites.post();
+    // The current price is the one the list saw; the collected price is an old sighting it only repeats.
+    prices.record(values[3], values[11], values[9]);
 
     const int row = int(m_rows.size());
     m_rows.push_back(

@@ -7,7 +7,9 @@
 namespace vorbel {
 
 class Clock;
+class Database;
 class Downloader;
+class PagePrices;
 class PageText;
 class PictureCache;
 struct AppState;
@@ -20,12 +22,13 @@ class FavouritesPageReader : public QObject
 {
     Q_OBJECT
 public:
-    FavouritesPageReader(StandingQueries& queries, AppState& state, PictureCache& cache,
+    FavouritesPageReader(Database& db, StandingQueries& queries, AppState& state, PictureCache& cache,
                          Downloader& downloader, Clock& clock, QObject* parent = nullptr);
 
     /// Reads the page; finished says whether it was a favourites page at all. A read still pending is
-    /// dropped first. arrivedWhole is false for an error page or a page cut short: its rows are still read,
-    /// but it supplies no identity.
+    /// dropped first. The rows and the current prices they record are written in one transaction.
+    /// arrivedWhole is false for an error page or a page cut short: its rows are still read, but it supplies
+    /// no identity.
     void read(const PageText& page, bool arrivedWhole = true);
     /// Drops what is pending: its pictures stop, no more progress, no end.
     void cancel();
@@ -37,12 +40,13 @@ Q_SIGNALS:
     void finished(bool recognised, int count);
 
 private:
-    void readRow(const PageText& page, int line);
+    void readRow(const PageText& page, int line, PagePrices& prices);
     void rowDone(int row);
     void reportInOrder();
     QString labelStem() const;
     QString storedValue(QLatin1String field, const QString& cell) const;
 
+    Database& m_db;
     StandingQueries& m_queries;
     AppState& m_state;
     PictureCache& m_cache;

@@ -94,7 +94,7 @@ void readAsFavouritesPage(const PageText& page)
 {
     Scratch& s = *scratch;
     s.state.PageMode = AppState::Favourites;
-    FavouritesPageReader reader(*s.queries, s.state, s.cache, s.downloader, s.clock);
+    FavouritesPageReader reader(*s.db, *s.queries, s.state, s.cache, s.downloader, s.clock);
     bool ended = false;
     QObject::connect(&reader, &FavouritesPageReader::finished, [&](bool, int) { ended = true; });
     reader.read(page);

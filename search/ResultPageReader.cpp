@@ -12,6 +12,7 @@
 #include "store/Columns.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
+#include "store/PriceHistory.h"
 #include "store/StandingQueries.h"
 
 #include <QFileInfo>
@@ -65,10 +66,14 @@ void ResultPageReader::read(const PageText& page)
     try {
         countKeyword();
         rememberRegistered();
+        // The prices are remembered in the page's own transaction: the file holds the page and its
+        // prices together or neither.
         Transaction rows(m_db);
+        PriceHistory history(m_db);
+        PagePrices prices(history, m_clock.now());
         for (int i = 0; m_emptyCells > 1 && i <= page.count(); ++i) {
             if (page.line(i).contains(QLatin1String("<TR>")))
-                readOffer(page, i);
+                readOffer(page, i, prices);
         }
         // Committed here rather than as the guard goes, so that a failed commit is reported as the
         // failure it is instead of passing for a stored list.
@@ -105,7 +110,7 @@ void ResultPageReader::countKeyword()
     words.post();
 }
 
-void ResultPageReader::readOffer(const PageText& page, int i)
+void ResultPageReader::readOffer(const PageText& page, int i, PagePrices& prices)
 {
     const auto cell = [&](int offset) { return cellValue(page.line(i + offset)); };
     const int bh = wholeNumber(cell(1));
@@ -140,6 +145,7 @@ void ResultPageReader::readOffer(const PageText& page, int i)
     const bool collected = page.line(i + 13).contains(QLatin1String("Yes"));
     results.setValue(column::check, collected ? searchtext::Collected : searchtext::NotCollected);
     results.post();
+    prices.record(cph, sjlx, jg);
 
     const int offer = int(m_offers.size());
     m_offers.push_back(

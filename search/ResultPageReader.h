@@ -10,6 +10,7 @@ namespace vorbel {
 class Clock;
 class Database;
 class Downloader;
+class PagePrices;
 class PageText;
 class PictureCache;
 struct AppState;
@@ -48,7 +49,7 @@ private:
 
     void countKeyword();
     void rememberRegistered();
-    void readOffer(const PageText& page, int line);
+    void readOffer(const PageText& page, int line, PagePrices& prices);
     void registerPicture(const QString& cph, const QString& bh, const QString& xtp, int offer);
     void offerDone(int offer);
     void reportInOrder();

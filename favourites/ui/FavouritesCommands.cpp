@@ -17,8 +17,8 @@ namespace vorbel {
 
 FavouritesCommands::FavouritesCommands(const FeatureParts& parts, FavouritesView& view, QObject* parent)
     : QObject(parent), m_parts(parts), m_view(view), m_grid(new FavouritesGrid(*view.DBGridEh2, parts)),
-      m_reader(new FavouritesPageReader(parts.queries, parts.state, parts.pictures, parts.downloader,
-                                        parts.services.clock, this))
+      m_reader(new FavouritesPageReader(parts.database, parts.queries, parts.state, parts.pictures,
+                                        parts.downloader, parts.services.clock, this))
 {
     connect(m_reader, &FavouritesPageReader::progress, this, &FavouritesCommands::showProgress);
     connect(m_reader, &FavouritesPageReader::finished, this, &FavouritesCommands::finish);

@@ -9,6 +9,7 @@
 #include "session/AppState.h"
 #include "session/Startup.h"
 #include "store/PictureCache.h"
+#include "store/PriceHistory.h"
 
 #include <QNetworkAccessManager>
 #include <atomic>
@@ -51,8 +52,8 @@ protected:
         readOrCreateSettings(*m_queries, m_state);
         m_state.BeforeFirstSearch = false;
         m_state.PageMode = AppState::Favourites;
-        m_reader =
-            std::make_unique<FavouritesPageReader>(*m_queries, m_state, m_cache, m_downloader, m_clock);
+        m_reader = std::make_unique<FavouritesPageReader>(*m_db, *m_queries, m_state, m_cache, m_downloader,
+                                                          m_clock);
         QObject::connect(m_reader.get(), &FavouritesPageReader::progress,
                          [this](int p, const QString&) { m_progress << p; });
         QObject::connect(m_reader.get(), &FavouritesPageReader::finished, [this](bool recognised, int count) {
@@ -167,6 +168,26 @@ TEST_F(FavouritesPageReaderTest, UnknownPageIsNotRecognised)
         {QStringLiteral("<HTML><BODY>"), QStringLiteral("404 Not Found"), QStringLiteral("</BODY></HTML>")});
     EXPECT_FALSE(m_recognised);
     EXPECT_EQ(m_count, 0);
+}
+
+TEST_F(FavouritesPageReaderTest, ListRecordsEachFavouritesCurrentPriceOnce)
+{
+    readPage(header() + favourite(QStringLiteral("1"), QStringLiteral("A")) +
+             favourite(QStringLiteral("2"), QStringLiteral("A")) +
+             favourite(QStringLiteral("3"), QStringLiteral("B")));
+    EXPECT_EQ(m_count, 3);
+    const ResultSet rows =
+        m_db->select(QStringLiteral("select cph, sjlx, jg, sj, zjsj from jgls order by cph"));
+    ASSERT_EQ(rows.rows.size(), 2u);
+    // The current price (gxjg), not the collected one; both times the list's.
+    EXPECT_EQ(rows.rows[0],
+              (QVariantList{"A", "京东商城", "90", "2026-12-08 10:00:00", "2026-12-08 10:00:00"}));
+    EXPECT_EQ(rows.rows[1][0].toString(), QStringLiteral("B"));
+
+    m_clock.set(m_clock.now().addDays(1));
+    readPage(header() + favourite(QStringLiteral("1"), QStringLiteral("A")));
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*), max(zjsj) from jgls where cph = 'A'")).rows[0],
+              (QVariantList{1, "2026-12-09 10:00:00"}));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "session/AppState.h"
 #include "session/Startup.h"
 #include "store/PictureCache.h"
+#include "store/PriceHistory.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,6 +110,23 @@ protected:
         for (const OfferLines& offer : offers)
             lines << offerLines(offer);
         return lines << QStringLiteral("</TABLE></BODY></HTML>");
+    }
+
+    /// The offer's remembered prices with their first and last sightings, oldest first.
+    QStringList remembered(const QString& cph, const QString& shop = QStringLiteral("京东商城"))
+    {
+        QStringList seen;
+        for (const PriceRecord& record : PriceHistory(*m_db).history(cph, shop))
+            seen << record.price + QLatin1Char('@') + record.firstSeen.mid(11) + QLatin1Char('~') +
+                        record.lastSeen.mid(11);
+        return seen;
+    }
+
+    int count(const char* table)
+    {
+        return m_db->select(QStringLiteral("select count(*) from ") + QLatin1String(table))
+            .rows[0][0]
+            .toInt();
     }
 
     LocalServer m_server;
@@ -383,6 +401,96 @@ TEST_F(ResultPageReaderTest, CancelledReadReportsNothingMoreAndTheNextOneRuns)
     searchAndRead(QStringLiteral("k"), page({a, b}));
     EXPECT_EQ(m_progress, (QList<int>{10, 60, 110, 100}));
     EXPECT_EQ(m_finished, 2);
+}
+
+// The price memory, recorded as the page is stored.
+
+TEST_F(ResultPageReaderTest, EveryOfferOfAPageRecordsItsPriceAtThePageTime)
+{
+    OfferLines a, b;
+    a.cph = QStringLiteral("A"), a.jg = QStringLiteral("99.50");
+    b.cph = QStringLiteral("B"), b.jg = QStringLiteral("10"), b.sjlx = QStringLiteral("淘宝网");
+    searchAndRead(QStringLiteral("k"), page({a, b}));
+    EXPECT_EQ(remembered(QStringLiteral("A")), (QStringList{"99.50@10:00:00~10:00:00"}));
+    EXPECT_EQ(remembered(QStringLiteral("B"), QStringLiteral("淘宝网")),
+              (QStringList{"10@10:00:00~10:00:00"}));
+}
+
+TEST_F(ResultPageReaderTest, SearchingAgainAddsRowsOnlyForMovedPrices)
+{
+    OfferLines a, b;
+    a.cph = QStringLiteral("A"), b.cph = QStringLiteral("B");
+    searchAndRead(QStringLiteral("k"), page({a, b}));
+    m_clock.set(m_clock.now().addSecs(3600));
+    b.jg = QStringLiteral("89");
+    searchAndRead(QStringLiteral("k"), page({a, b}));
+    m_clock.set(m_clock.now().addSecs(3600));
+    searchAndRead(QStringLiteral("k"), page({a, b}));
+    EXPECT_EQ(remembered(QStringLiteral("A")), (QStringList{"99@10:00:00~12:00:00"}));
+    EXPECT_EQ(remembered(QStringLiteral("B")), (QStringList{"99@10:00:00~10:00:00", "89@11:00:00~12:00:00"}));
+    EXPECT_EQ(count("jgls"), 3);
+}
+
+TEST_F(ResultPageReaderTest, PricesThatAreNoNumbersAreRememberedAsTheirText)
+{
+    OfferLines a, b;
+    a.cph = QStringLiteral("A"), a.jg = QStringLiteral("面议");
+    b.cph = QStringLiteral("B"), b.jg = QString();
+    searchAndRead(QStringLiteral("k"), page({a, b}));
+    EXPECT_EQ(m_finished, 2);
+    EXPECT_EQ(remembered(QStringLiteral("A")), (QStringList{"面议@10:00:00~10:00:00"}));
+    EXPECT_EQ(remembered(QStringLiteral("B")), (QStringList{"@10:00:00~10:00:00"}));
+}
+
+TEST_F(ResultPageReaderTest, AThousandListingsOfOneOfferRecordOneRow)
+{
+    QStringList lines{QStringLiteral("<HTML><HEAD></HEAD>"), QStringLiteral("<BODY>"),
+                      QStringLiteral("<TABLE>")};
+    for (int i = 0; i < 1000; ++i) {
+        OfferLines same;
+        same.bh = QString::number(i + 1);
+        same.jg = QString::number(100 + i % 7); // even when the listings disagree on the price
+        lines << offerLines(same);
+    }
+    searchAndRead(QStringLiteral("k"), lines << QStringLiteral("</TABLE></BODY></HTML>"));
+    EXPECT_EQ(m_finished, 1000);
+    EXPECT_EQ(count("jgls"), 1);
+    EXPECT_EQ(remembered(QStringLiteral("P1")), (QStringList{"100@10:00:00~10:00:00"}));
+}
+
+TEST_F(ResultPageReaderTest, OfferStoppedByABadCellRecordsNoPriceAndTheOnesBeforeKeepTheirs)
+{
+    OfferLines first, bad, after;
+    first.cph = QStringLiteral("A"), bad.cph = QStringLiteral("B"), after.cph = QStringLiteral("C");
+    bad.bh = QStringLiteral("12a");
+    searchAndRead(QStringLiteral("k"), page({first, bad, after}));
+    ASSERT_FALSE(m_failure.isEmpty());
+    openStore();
+    EXPECT_EQ(count("cxnr"), 1);
+    EXPECT_EQ(count("jgls"), 1);
+    EXPECT_EQ(remembered(QStringLiteral("A")).size(), 1);
+}
+
+TEST_F(ResultPageReaderTest, PageWhoseTransactionFailsKeepsNeitherItsRowsNorItsPrices)
+{
+    // The second offer's price makes the engine give up the whole transaction, as a full disk would.
+    m_db->exec(QStringLiteral("create trigger fail_page before insert on jgls when new.cph = 'B' "
+                              "begin select raise(rollback, 'the disk is full'); end"));
+    OfferLines a, b, c;
+    a.cph = QStringLiteral("A"), b.cph = QStringLiteral("B"), c.cph = QStringLiteral("C");
+    searchAndRead(QStringLiteral("k"), page({a, b, c}));
+    EXPECT_TRUE(m_failure.contains(QStringLiteral("the disk is full"))) << m_failure.toStdString();
+    openStore();
+    EXPECT_EQ(count("cxnr"), 0);
+    EXPECT_EQ(count("jgls"), 0);
+    // The connection is usable again: the next search is stored with its prices.
+    m_db->exec(QStringLiteral("drop trigger fail_page"));
+    openStandingQueries(*m_queries);
+    m_reader = std::make_unique<ResultPageReader>(*m_db, *m_queries, m_state, m_cache, m_downloader, m_clock);
+    QObject::connect(m_reader.get(), &ResultPageReader::finished, [this](int n) { m_finished = n; });
+    searchAndRead(QStringLiteral("k"), page({a, b, c}));
+    EXPECT_EQ(count("cxnr"), 3);
+    EXPECT_EQ(count("jgls"), 3);
 }
 
 } // namespace
