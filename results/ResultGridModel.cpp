@@ -1,6 +1,8 @@
 #include "results/ResultGridModel.h"
 
+#include "store/PriceHistory.h"
 #include "store/StandingQuery.h"
+#include "store/StoreError.h"
 
 namespace vorbel {
 
@@ -12,6 +14,7 @@ ResultGridModel::ResultGridModel(StandingQuery& query, std::span<const GridColum
     connect(&query, &StandingQuery::reset, this, [this] {
         beginResetModel();
         m_rows = m_query.recordCount();
+        readPriceMarks();
         endResetModel();
     });
     connect(&query, &StandingQuery::rowAppended, this, [this](int row) {
@@ -60,6 +63,12 @@ QVariant ResultGridModel::data(const QModelIndex& index, int role) const
         return text(index.row(), column::sjlx);
     case CollectedPriceRole:
         return text(index.row(), column::scjg);
+    case PriceMarkRole:
+        return markOf(index.row()).text;
+    case PriceMarkColourRole:
+        return markOf(index.row()).colour;
+    case LowestPriceRole:
+        return markOf(index.row()).lowest;
     default:
         return {};
     }
@@ -80,6 +89,53 @@ QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, i
 QString ResultGridModel::text(int row, QLatin1String field) const
 {
     return m_query.valueAt(row, field).toString();
+}
+
+void ResultGridModel::showPriceMarks(PriceHistory& history, QLatin1String priceField)
+{
+    m_history = &history;
+    m_priceField = priceField;
+    refreshPriceMarks();
+}
+
+void ResultGridModel::refreshPriceMarks()
+{
+    readPriceMarks();
+    if (m_rows > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+}
+
+QString ResultGridModel::markKey(int row) const
+{
+    return text(row, column::cph) + QLatin1Char('\n') + text(row, column::sjlx) + QLatin1Char('\n') +
+           text(row, m_priceField);
+}
+
+void ResultGridModel::readPriceMarks()
+{
+    m_marks.clear();
+    if (!m_history)
+        return;
+    try {
+        for (int row = 0; row < m_query.recordCount(); ++row) {
+            const QString key = markKey(row);
+            if (m_marks.contains(key) || text(row, column::cph).isEmpty())
+                continue;
+            m_marks.insert(
+                key, pricemark::markOf(m_history->history(text(row, column::cph), text(row, column::sjlx)),
+                                       text(row, m_priceField)));
+        }
+    } catch (const StoreError& error) {
+        // Marks are an extra: a store that cannot be read leaves the prices bare, the grid goes on.
+        qWarning("vorbel: price marks not read: %s", error.what());
+    }
+}
+
+pricemark::Mark ResultGridModel::markOf(int row) const
+{
+    if (!m_history || row < 0 || row >= m_query.recordCount())
+        return {};
+    return m_marks.value(markKey(row));
 }
 
 } // namespace vorbel

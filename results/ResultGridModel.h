@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/PriceMarks.h"
 #include "results/ResultColumns.h"
 
 #include <QAbstractTableModel>
@@ -8,6 +9,7 @@
 
 namespace vorbel {
 
+class PriceHistory;
 class StandingQuery;
 
 /// A standing query as a grid shows it: one row per record, one column per grid column, following the
@@ -23,6 +25,9 @@ public:
         ProductIdRole,                ///< QString: the row's product id (cph)
         ShopRole,                     ///< QString: the row's shop (sjlx)
         CollectedPriceRole,           ///< QString: the row's price when collected (scjg)
+        PriceMarkRole,                ///< QString: the mark under the price ("↓￥10.00", "新"), or empty
+        PriceMarkColourRole,          ///< QColor: the colour of PriceMarkRole's text
+        LowestPriceRole,              ///< bool: the row's price is the lowest the offer was seen at
     };
 
     ResultGridModel(StandingQuery& query, std::span<const GridColumn> columns, QObject* parent = nullptr);
@@ -32,15 +37,28 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    /// Marks the rows' prices (the field priceField) from the history. The marks are read for every row
+    /// whenever the query is opened anew and by refreshPriceMarks, never while painting.
+    void showPriceMarks(PriceHistory& history, QLatin1String priceField);
+    /// Reads the marks of the rows now in the query, e.g. once a page has been read into it.
+    void refreshPriceMarks();
+
     QString field(int column) const;
     /// A field of the row as text, whether or not the grid shows it.
     QString text(int row, QLatin1String field) const;
     StandingQuery& query() const { return m_query; }
 
 private:
+    pricemark::Mark markOf(int row) const;
+    QString markKey(int row) const;
+    void readPriceMarks();
+
     StandingQuery& m_query;
     std::span<const GridColumn> m_columns;
     int m_rows = 0;
+    PriceHistory* m_history = nullptr;
+    QLatin1String m_priceField;
+    QHash<QString, pricemark::Mark> m_marks; // by product id, shop and shown price
 };
 
 } // namespace vorbel

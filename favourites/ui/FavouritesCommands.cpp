@@ -120,6 +120,7 @@ void FavouritesCommands::finish(bool recognised, int count)
         // The list that went on while another view was shown leaves that view's status alone.
         if (shown)
             m_parts.status.setStatusText(favouritetext::countStatus(m_priceDrops, count));
+        m_grid->refreshPriceMarks();
         m_grid->colourColumns();
         // A list cut short would otherwise pass for the whole one.
         if (!m_pageError.isEmpty())

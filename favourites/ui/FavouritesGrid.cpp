@@ -7,6 +7,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PageLoader.h"
 #include "platform/SystemBrowser.h"
+#include "results/PriceMarks.h"
 #include "results/ResultGridModel.h"
 #include "session/AppState.h"
 #include "store/Columns.h"
@@ -73,6 +74,8 @@ public:
                     index.data(ResultGridModel::CollectedPriceRole).toString(), value))
                 drawOverlay(painter, cell, change->text,
                             selected && change->colour.red() == 255 ? text : change->colour, true);
+            if (index.data(ResultGridModel::LowestPriceRole).toBool())
+                drawLowestMark(painter, cell);
         }
     }
 
@@ -89,6 +92,20 @@ private:
         painter->setPen(colour);
         painter->drawText(cell.adjusted(3, 2, -3, -2), int(horizontal | Qt::AlignVCenter) | Qt::TextWordWrap,
                           value);
+        painter->restore();
+    }
+
+    /// At the foot of the current price's cell, clear of both the centred price and the change overlay.
+    void drawLowestMark(QPainter* painter, const QRect& cell) const
+    {
+        painter->save();
+        painter->setClipRect(cell);
+        QFont font = m_view.font();
+        font.setPointSizeF(font.pointSizeF() > 0 ? font.pointSizeF() * 0.8 : 7);
+        painter->setFont(font);
+        painter->setPen(pricemark::lowestColour());
+        painter->drawText(cell.adjusted(10, 2, -3, -4), Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine,
+                          pricemark::lowestText());
         painter->restore();
     }
 
@@ -117,6 +134,7 @@ FavouritesGrid::FavouritesGrid(QTableView& view, const FeatureParts& parts)
       m_model(new ResultGridModel(parts.queries.ADOQuery3, FavouriteColumns, this))
 {
     configureView();
+    m_model->showPriceMarks(m_history, column::gxjg);
     connect(&view, &QTableView::clicked, this, [this](const QModelIndex& index) {
         guarded(m_parts.services.messages, [&] { DBGridEh2CellClick(index); });
     });
@@ -130,6 +148,11 @@ void FavouritesGrid::configureView()
     applyGridLook(m_view, 87, designedWidths());
     m_viewport = m_view.viewport();
     m_viewport->installEventFilter(this);
+}
+
+void FavouritesGrid::refreshPriceMarks()
+{
+    m_model->refreshPriceMarks();
 }
 
 void FavouritesGrid::colourColumns()

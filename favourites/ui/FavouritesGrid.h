@@ -2,6 +2,7 @@
 
 #include "results/JpegThumbnails.h"
 #include "session/FeatureParts.h"
+#include "store/PriceHistory.h"
 
 #include <QObject>
 
@@ -27,6 +28,8 @@ public:
     void DBGridEh2MouseMove(QPoint position);
     /// Product names and delete links in blue, as after a retrieval.
     void colourColumns();
+    /// Reads the price marks of the rows shown, once a page or list has been read.
+    void refreshPriceMarks();
     ResultGridModel& model() const { return *m_model; }
 
 protected:
@@ -39,6 +42,7 @@ private:
 
     QTableView& m_view;
     FeatureParts m_parts;
+    PriceHistory m_history{m_parts.database};
     ResultGridModel* m_model;
     QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
     FavouritesDelegate* m_delegate = nullptr;

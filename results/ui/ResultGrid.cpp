@@ -36,6 +36,7 @@ ResultGrid::ResultGrid(QTableView& view, const FeatureParts& parts)
       m_model(new ResultGridModel(parts.queries.ADOQuery2, ResultColumns, this))
 {
     configureView();
+    m_model->showPriceMarks(m_history, column::jg);
     StandingQuery& pictures = parts.queries.qry1;
     connect(&pictures, &StandingQuery::reset, this, [this] { m_registerStale = true; });
     connect(&pictures, &StandingQuery::rowAppended, this, [this] { m_registerStale = true; });
@@ -172,6 +173,11 @@ QString ResultGrid::sortMarker(const QString& field) const
     default:
         return QStringLiteral("none");
     }
+}
+
+void ResultGrid::refreshPriceMarks()
+{
+    m_model->refreshPriceMarks();
 }
 
 void ResultGrid::colourColumns()

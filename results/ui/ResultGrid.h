@@ -3,6 +3,7 @@
 #include "results/JpegThumbnails.h"
 #include "search/ResultFilter.h"
 #include "session/FeatureParts.h"
+#include "store/PriceHistory.h"
 
 #include <QObject>
 #include <QSet>
@@ -31,6 +32,8 @@ public:
     void DBGridEh1TitleBtnClick(int section);
     /// The product name in blue and the rating in RGB(128,0,64), as after a search.
     void colourColumns();
+    /// Reads the price marks of the rows shown, once a page or list has been read.
+    void refreshPriceMarks();
     ResultGridModel& model() const { return *m_model; }
     ThumbnailCache& thumbnails() { return m_thumbnails; }
     QString sortMarker(const QString& field) const;
@@ -46,6 +49,7 @@ private:
 
     QTableView& m_view;
     FeatureParts m_parts;
+    PriceHistory m_history{m_parts.database};
     ResultGridModel* m_model;
     QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
     ThumbnailCache m_thumbnails;

@@ -1,6 +1,7 @@
 #include "results/ui/ResultGridDelegate.h"
 
 #include "results/JpegThumbnails.h"
+#include "results/PriceMarks.h"
 #include "results/ResultCellText.h"
 #include "results/ResultGridModel.h"
 #include "store/Columns.h"
@@ -55,6 +56,7 @@ void ResultGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     } else if (field == column::jg) {
         if (auto overlay = resultcell::priceText(value))
             drawOverlay(painter, cell, stripe, 10, *overlay, text);
+        drawPriceMark(painter, cell, index);
     } else if (field == column::check) {
         const QString& check = value;
         if (auto overlay = resultcell::favouriteText(check))
@@ -84,6 +86,36 @@ void ResultGridDelegate::drawOverlay(QPainter* painter, const QRect& cell, const
     painter->setFont(m_view.font());
     const QRect area(cell.left() + left, cell.top() + OverlayTop, cell.width(), cell.height());
     painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter->restore();
+}
+
+void ResultGridDelegate::drawPriceMark(QPainter* painter, const QRect& cell, const QModelIndex& index) const
+{
+    const QString mark = index.data(ResultGridModel::PriceMarkRole).toString();
+    const bool lowest = index.data(ResultGridModel::LowestPriceRole).toBool();
+    if (mark.isEmpty() && !lowest)
+        return;
+    painter->save();
+    painter->setClipRect(cell);
+    QFont font = m_view.font();
+    painter->setFont(font);
+    // One line under the price, whose overlay starts at OverlayTop.
+    const int top = cell.top() + OverlayTop + QFontMetrics(font).height();
+    int left = cell.left() + 10;
+    if (!mark.isEmpty()) {
+        painter->setPen(index.data(ResultGridModel::PriceMarkColourRole).value<QColor>());
+        painter->drawText(QRect(left, top, cell.right() - left, cell.bottom() - top),
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, mark);
+        left += QFontMetrics(font).horizontalAdvance(mark) + 3;
+    }
+    if (lowest) {
+        QFont small = font;
+        small.setPointSizeF(font.pointSizeF() > 0 ? font.pointSizeF() * 0.8 : 7);
+        painter->setFont(small);
+        painter->setPen(pricemark::lowestColour());
+        painter->drawText(QRect(left, top, cell.right() - left, cell.bottom() - top),
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, pricemark::lowestText());
+    }
     painter->restore();
 }
 

@@ -37,6 +37,8 @@ private:
                      const QColor& colour) const;
     void drawOverlay(QPainter* painter, const QRect& cell, const QColor& stripe, int left,
                      const QString& text, const QColor& colour) const;
+    /// The change since the price last moved and the lowest-price mark, under the price.
+    void drawPriceMark(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
     void drawPicture(QPainter* painter, const QRect& cell, const QString& cph) const;
 
     QTableView& m_view;

@@ -116,6 +116,7 @@ void SearchCommands::showProgress(int position, const QString& label)
 void SearchCommands::endSearch(int count)
 {
     reapplyShopBoxes();
+    m_grid->refreshPriceMarks();
     m_grid->colourColumns();
     if (isShown()) {
         m_parts.progress.hideBehind();
@@ -135,6 +136,7 @@ void SearchCommands::endSearch(int count)
 void SearchCommands::failSearch(const QString& message, int count)
 {
     reapplyShopBoxes();
+    m_grid->refreshPriceMarks();
     // Unlike a handler simply stopped by the error, the display is closed and reports what was stored.
     if (isShown()) {
         m_parts.progress.hideBehind();

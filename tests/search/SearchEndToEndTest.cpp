@@ -2,6 +2,7 @@
 
 #include "app/HomeView.h"
 #include "platform/PageLoader.h"
+#include "results/PriceMarks.h"
 #include "results/ResultGridModel.h"
 #include "results/ui/ResultGrid.h"
 #include "results/ui/ResultsView.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
 
 using namespace vorbel;
 using vorbel::test::WindowHarness;
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void filterAndSortTheOpenResult();
     void collectAnOfferAndSeeItOnTheNextSearch();
     void blankKeywordSendsNothing();
+    void searchingAgainMarksHowEachPriceMoved();
     void pictureClickShowsTheLargePictureAndTheCursorRules();
 
 private:
@@ -149,6 +152,70 @@ void SearchEndToEndTest::collectAnOfferAndSeeItOnTheNextSearch()
 
     grid.DBGridEh1CellClick(grid.model().index(0, 1));
     QCOMPARE(harness.browser().opened().size(), 1);
+}
+
+void SearchEndToEndTest::searchingAgainMarksHowEachPriceMoved()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    waitForStartUp(window);
+    search(window, "lab37");
+    StandingQuery& results = window.queries()->ADOQuery2;
+    QVERIFY(results.recordCount() >= 4);
+    struct Offer
+    {
+        QString cph, shop, price;
+    };
+    std::vector<Offer> offers;
+    for (int row = 0; row < results.recordCount() && offers.size() < 4; ++row) {
+        const Offer offer{results.valueAt(row, QStringLiteral("cph")).toString(),
+                          results.valueAt(row, QStringLiteral("sjlx")).toString(),
+                          results.valueAt(row, QStringLiteral("jg")).toString()};
+        const bool seen = std::any_of(offers.begin(), offers.end(), [&](const Offer& o) {
+            return o.cph == offer.cph && o.shop == offer.shop;
+        });
+        if (!seen && pricemark::parseDecimal(offer.price))
+            offers.push_back(offer);
+    }
+    QCOMPARE(offers.size(), 4u);
+
+    // The first search is a day old; one offer was dearer then, one cheaper, one was never seen.
+    StandingQuery& scratch = window.queries()->qry1;
+    scratch.execSql(
+        QStringLiteral("update jgls set sj = datetime(sj, '-1 day'), zjsj = datetime(zjsj, '-1 day')"));
+    const auto where = QStringLiteral(" where cph = ? and sjlx = ?");
+    scratch.execSql(QStringLiteral("update jgls set jg = '100000'") + where, {offers[0].cph, offers[0].shop});
+    scratch.execSql(QStringLiteral("update jgls set jg = '0.01'") + where, {offers[1].cph, offers[1].shop});
+    scratch.execSql(QStringLiteral("delete from jgls") + where, {offers[2].cph, offers[2].shop});
+    search(window, "lab37");
+
+    const ResultGridModel& model = window.search()->grid().model();
+    const int priceColumn = 3;
+    QCOMPARE(model.field(priceColumn), QStringLiteral("jg"));
+    auto markOf = [&](const Offer& offer) {
+        for (int row = 0; row < model.rowCount(); ++row) {
+            if (model.text(row, column::cph) == offer.cph && model.text(row, column::sjlx) == offer.shop)
+                return model.index(row, priceColumn);
+        }
+        return QModelIndex();
+    };
+    const QModelIndex fell = markOf(offers[0]), rose = markOf(offers[1]), fresh = markOf(offers[2]),
+                      same = markOf(offers[3]);
+    QVERIFY(fell.isValid() && rose.isValid() && fresh.isValid() && same.isValid());
+
+    QCOMPARE(fell.data(ResultGridModel::PriceMarkRole).toString(),
+             pricemark::changeMark(QStringLiteral("100000"), offers[0].price)->text);
+    QVERIFY(fell.data(ResultGridModel::PriceMarkRole).toString().startsWith(QStringLiteral("↓￥")));
+    QCOMPARE(fell.data(ResultGridModel::PriceMarkColourRole).value<QColor>(), QColor(0, 128, 0));
+    QVERIFY(fell.data(ResultGridModel::LowestPriceRole).toBool());
+
+    QVERIFY(rose.data(ResultGridModel::PriceMarkRole).toString().startsWith(QStringLiteral("↑￥")));
+    QCOMPARE(rose.data(ResultGridModel::PriceMarkColourRole).value<QColor>(), QColor(255, 0, 0));
+    QVERIFY(!rose.data(ResultGridModel::LowestPriceRole).toBool());
+
+    QCOMPARE(fresh.data(ResultGridModel::PriceMarkRole).toString(), QStringLiteral("新"));
+    QCOMPARE(same.data(ResultGridModel::PriceMarkRole).toString(), QString());
+    QVERIFY(!same.data(ResultGridModel::LowestPriceRole).toBool());
 }
 
 void SearchEndToEndTest::blankKeywordSendsNothing()
