@@ -1,6 +1,7 @@
 #include "app/Uzjm.h"
 #include "platform/Clock.h"
 #include "platform/ui/DesktopBrowser.h"
+#include "platform/ui/QtFileDialogs.h"
 #include "platform/ui/QtMessageBoxes.h"
 
 #include <QApplication>
@@ -54,7 +55,9 @@ int main(int argc, char* argv[])
     vorbel::DesktopBrowser browser;
     vorbel::QtMessageBoxes messages;
     vorbel::SystemClock clock;
-    auto* window = new vorbel::Tfrmvorbel({network, browser, messages, clock, vorbel::ServiceConfig{}});
+    vorbel::QtFileDialogs files;
+    auto* window =
+        new vorbel::Tfrmvorbel({network, browser, messages, clock, files, vorbel::ServiceConfig{}});
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return QApplication::exec();

@@ -11,6 +11,7 @@
 #include "app/HomeView.h"
 #include "app/Uzjm.h"
 #include "platform/Clock.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SystemBrowser.h"
 #include "results/JpegThumbnails.h"
@@ -61,9 +62,19 @@ public:
     bool openUrl(const QUrl&) override { return false; }
 };
 
+class NoFileDialogs : public FileDialogs
+{
+public:
+    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+};
+
 struct Outside
 {
-    explicit Outside(const QString& service) : services{network, browser, messages, clock, {service, service}}
+    explicit Outside(const QString& service)
+        : services{network, browser, messages, clock, files, {service, service}}
     {
     }
 
@@ -71,6 +82,7 @@ struct Outside
     NoBrowser browser;
     PrintedMessages messages;
     SystemClock clock;
+    NoFileDialogs files;
     Services services;
 };
 

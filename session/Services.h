@@ -7,6 +7,7 @@ class QNetworkAccessManager;
 namespace vorbel {
 
 class Clock;
+class FileDialogs;
 class MessageBoxes;
 class SystemBrowser;
 
@@ -17,6 +18,7 @@ struct Services
     SystemBrowser& browser;
     MessageBoxes& messages;
     Clock& clock;
+    FileDialogs& files;
     ServiceConfig config;
 };
 

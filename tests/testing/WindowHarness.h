@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "service/ReferenceService.h"
 #include "testing/RecordingBrowser.h"
+#include "testing/ScriptedFileDialogs.h"
 #include "testing/ScriptedMessageBoxes.h"
 
 #include <QDateTime>
@@ -16,7 +17,8 @@
 namespace vorbel::test {
 
 /// A main window in a folder of its own (database and picture cache), talking to an in-process
-/// reference service on a free loopback port, with recorded message boxes and browser windows.
+/// reference service on a free loopback port, with recorded message boxes and browser windows and scripted
+/// file dialogs.
 class WindowHarness
 {
 public:
@@ -46,8 +48,8 @@ public:
     Tfrmvorbel& open()
     {
         m_window.reset();
-        m_window =
-            std::make_unique<Tfrmvorbel>(Services{m_network, m_browser, m_messages, m_clock, config()});
+        m_window = std::make_unique<Tfrmvorbel>(
+            Services{m_network, m_browser, m_messages, m_clock, m_files, config()});
         m_window->show();
         return *m_window;
     }
@@ -62,6 +64,7 @@ public:
     service::ReferenceService& service() { return *m_service; }
     RecordingBrowser& browser() { return m_browser; }
     ScriptedMessageBoxes& messages() { return m_messages; }
+    ScriptedFileDialogs& files() { return m_files; }
     Tfrmvorbel& window() { return *m_window; }
 
 private:
@@ -83,6 +86,7 @@ private:
     RecordingBrowser m_browser;
     ScriptedMessageBoxes m_messages;
     SystemClock m_clock;
+    ScriptedFileDialogs m_files;
     std::unique_ptr<Tfrmvorbel> m_window;
 };
 
