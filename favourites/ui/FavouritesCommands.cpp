@@ -16,7 +16,8 @@
 namespace vorbel {
 
 FavouritesCommands::FavouritesCommands(const FeatureParts& parts, FavouritesView& view, QObject* parent)
-    : QObject(parent), m_parts(parts), m_view(view), m_grid(new FavouritesGrid(*view.DBGridEh2, parts)),
+    : QObject(parent), m_parts(parts), m_view(view),
+      m_grid(new FavouritesGrid(*view.DBGridEh2, *view.findBar, parts)),
       m_reader(new FavouritesPageReader(parts.database, parts.queries, parts.state, parts.pictures,
                                         parts.downloader, parts.services.clock, this))
 {

@@ -9,6 +9,7 @@
 #include "platform/SystemBrowser.h"
 #include "results/PriceMarks.h"
 #include "results/ResultGridModel.h"
+#include "results/ui/GridTools.h"
 #include "session/AppState.h"
 #include "store/Columns.h"
 #include "store/PictureCache.h"
@@ -129,12 +130,17 @@ private:
     ThumbnailCache& m_thumbnails;
 };
 
-FavouritesGrid::FavouritesGrid(QTableView& view, const FeatureParts& parts)
+FavouritesGrid::FavouritesGrid(QTableView& view, FindBar& findBar, const FeatureParts& parts)
     : QObject(&view), m_view(view), m_parts(parts),
       m_model(new ResultGridModel(parts.queries.ADOQuery3, FavouriteColumns, this))
 {
     configureView();
     m_model->showPriceMarks(m_history, column::gxjg);
+    // The file is named after the list the grid holds at the moment of the export.
+    m_tools = new GridTools(view, *m_model, findBar, parts.services, [this] {
+        return m_parts.state.PageMode == AppState::PriceDrops ? QStringLiteral("商品降价通知.csv")
+                                                              : QStringLiteral("商品收藏夹.csv");
+    });
     connect(&view, &QTableView::clicked, this, [this](const QModelIndex& index) {
         guarded(m_parts.services.messages, [&] { DBGridEh2CellClick(index); });
     });

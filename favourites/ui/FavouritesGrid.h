@@ -12,15 +12,17 @@ class QTableView;
 namespace vorbel {
 
 class FavouritesDelegate;
+class FindBar;
+class GridTools;
 class ResultGridModel;
 
 /// The favourites grid `DBGridEh2`: its columns and look, the painted pictures and price changes, and the
-/// cell actions (open the shop page, delete a favourite, show the large picture).
+/// cell actions (open the shop page, delete a favourite, show the large picture), the export menu and find.
 class FavouritesGrid : public QObject
 {
     Q_OBJECT
 public:
-    FavouritesGrid(QTableView& view, const FeatureParts& parts);
+    FavouritesGrid(QTableView& view, FindBar& findBar, const FeatureParts& parts);
 
     /// The designer's cell click handler: opens, deletes or shows the large picture by column.
     void DBGridEh2CellClick(const QModelIndex& index);
@@ -31,6 +33,7 @@ public:
     /// Reads the price marks of the rows shown, once a page or list has been read.
     void refreshPriceMarks();
     ResultGridModel& model() const { return *m_model; }
+    GridTools& tools() const { return *m_tools; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,6 +49,7 @@ private:
     ResultGridModel* m_model;
     QObject* m_viewport = nullptr; // compared only: events reach the filter while the view is destroyed
     FavouritesDelegate* m_delegate = nullptr;
+    GridTools* m_tools;
     ThumbnailCache m_thumbnails;
     /// The pointer's height over the window's grid area at its last move; the large picture stands near it.
     int m_pointerY = 0;

@@ -1,5 +1,7 @@
 #include "favourites/ui/FavouritesView.h"
 
+#include "widgets/FindBar.h"
+
 #include <QHeaderView>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -16,6 +18,7 @@ FavouritesView::FavouritesView(QWidget* parent) : QWidget(parent)
     DBGridEh2->verticalHeader()->hide();
     DBGridEh2->setMouseTracking(true);
     layout->addWidget(DBGridEh2);
+    layout->addWidget(findBar = new FindBar(this));
 }
 
 } // namespace vorbel

@@ -6,7 +6,9 @@ class QTableView;
 
 namespace vorbel {
 
-/// The favourites view `pan02`: nothing but the favourites grid `DBGridEh2`.
+class FindBar;
+
+/// The favourites view `pan02`: the favourites grid `DBGridEh2` and its find bar.
 class FavouritesView : public QWidget
 {
     Q_OBJECT
@@ -14,6 +16,7 @@ public:
     explicit FavouritesView(QWidget* parent);
 
     QTableView* DBGridEh2; ///< the favourites grid
+    FindBar* findBar;      ///< under the grid, hidden until Ctrl+F
 };
 
 } // namespace vorbel

@@ -6,6 +6,7 @@
 #include "platform/SystemBrowser.h"
 #include "results/ResultGridModel.h"
 #include "results/ResultTexts.h"
+#include "results/ui/GridTools.h"
 #include "results/ui/ResultGridDelegate.h"
 #include "session/AppState.h"
 #include "store/Columns.h"
@@ -31,12 +32,14 @@ std::array<int, ResultColumns.size()> designedWidths()
 
 } // namespace
 
-ResultGrid::ResultGrid(QTableView& view, const FeatureParts& parts)
+ResultGrid::ResultGrid(QTableView& view, FindBar& findBar, const FeatureParts& parts)
     : QObject(&view), m_view(view), m_parts(parts),
       m_model(new ResultGridModel(parts.queries.ADOQuery2, ResultColumns, this))
 {
     configureView();
     m_model->showPriceMarks(m_history, column::jg);
+    m_tools =
+        new GridTools(view, *m_model, findBar, parts.services, [] { return QStringLiteral("比价结果.csv"); });
     StandingQuery& pictures = parts.queries.qry1;
     connect(&pictures, &StandingQuery::reset, this, [this] { m_registerStale = true; });
     connect(&pictures, &StandingQuery::rowAppended, this, [this] { m_registerStale = true; });

@@ -13,16 +13,19 @@ class QTableView;
 
 namespace vorbel {
 
+class FindBar;
+class GridTools;
 class ResultGridDelegate;
 class ResultGridModel;
 
 /// The result grid `DBGridEh1`: its columns and look, the painting delegate, the title sort and the cell
-/// actions (open the shop page, collect an offer, show the large picture) with the cursor rules.
+/// actions (open the shop page, collect an offer, show the large picture) with the cursor rules, the
+/// export menu and find.
 class ResultGrid : public QObject
 {
     Q_OBJECT
 public:
-    ResultGrid(QTableView& view, const FeatureParts& parts);
+    ResultGrid(QTableView& view, FindBar& findBar, const FeatureParts& parts);
 
     /// The designer's cell click handler: opens, collects or shows the large picture by column.
     void DBGridEh1CellClick(const QModelIndex& index);
@@ -36,6 +39,7 @@ public:
     void refreshPriceMarks();
     ResultGridModel& model() const { return *m_model; }
     ThumbnailCache& thumbnails() { return m_thumbnails; }
+    GridTools& tools() const { return *m_tools; }
     QString sortMarker(const QString& field) const;
 
 protected:
@@ -57,6 +61,7 @@ private:
     bool m_registerStale = true;
     TitleSort m_sort;
     ResultGridDelegate* m_delegate = nullptr;
+    GridTools* m_tools;
     /// The pointer's height over the window's grid area at its last move; the large picture stands there.
     int m_pointerY = 0;
     /// The title that sorts the list and its direction; -1 before the first sort.

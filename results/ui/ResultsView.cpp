@@ -1,5 +1,6 @@
 #include "results/ui/ResultsView.h"
 
+#include "widgets/FindBar.h"
 #include "widgets/Look.h"
 
 #include <QCheckBox>
@@ -99,6 +100,7 @@ QWidget* ResultsView::makeGridPanel()
     DBGridEh1->verticalHeader()->hide();
     DBGridEh1->setMouseTracking(true);
     layout->addWidget(DBGridEh1);
+    layout->addWidget(findBar = new FindBar(panel));
     return panel;
 }
 

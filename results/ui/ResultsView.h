@@ -11,8 +11,10 @@ class QTableView;
 
 namespace vorbel {
 
-/// The results view `pan01`: the search bar `pnl1`, the result grid `DBGridEh1` in `pnl2` and the shop
-/// filter bar `pnl3` with its eight boxes.
+class FindBar;
+
+/// The results view `pan01`: the search bar `pnl1`, the result grid `DBGridEh1` with its find bar in `pnl2`
+/// and the shop filter bar `pnl3` with its eight boxes.
 class ResultsView : public QWidget
 {
     Q_OBJECT
@@ -22,6 +24,7 @@ public:
     QLineEdit* Edt_word;     ///< the keyword box of the search bar
     QPushButton* suiButton1; ///< the search bar's search button
     QTableView* DBGridEh1;   ///< the result grid
+    FindBar* findBar;        ///< under the grid, hidden until Ctrl+F
     QFrame* pnl1;            ///< the search bar
     QFrame* pnl3;            ///< the shop filter bar
     /// suiCheckBox1 ("全部") … suiCheckBox8 ("1号店").

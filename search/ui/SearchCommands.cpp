@@ -24,7 +24,7 @@ namespace vorbel {
 SearchCommands::SearchCommands(const FeatureParts& parts, ResultsView& view, QLineEdit& homeKeyword,
                                PageLoader& wbwebb, QObject* parent)
     : QObject(parent), m_parts(parts), m_view(view), m_homeKeyword(homeKeyword), m_wbwebb(wbwebb),
-      m_grid(new ResultGrid(*view.DBGridEh1, parts)),
+      m_grid(new ResultGrid(*view.DBGridEh1, *view.findBar, parts)),
       m_reader(new ResultPageReader(parts.database, parts.queries, parts.state, parts.pictures,
                                     parts.downloader, parts.services.clock, this))
 {

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "results/RowFind.h"
+
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QTableView;
+
+namespace vorbel {
+
+class FindBar;
+class ResultGridModel;
+struct Services;
+
+/// What both grids offer besides their cells: the context menu that exports the rows as CSV, and the find
+/// bar (Ctrl+F on the grid, F3 and Shift+F3 for the next and previous row whose product name holds the
+/// text).
+class GridTools : public QObject
+{
+    Q_OBJECT
+public:
+    /// suggestedName names the file the save dialog offers, asked at each export.
+    GridTools(QTableView& view, const ResultGridModel& model, FindBar& bar, const Services& services,
+              std::function<QString()> suggestedName);
+
+    /// Asks for a file and writes the rows the grid shows there, in its order; a failed write says so.
+    void exportRows();
+    void openFind();
+    void find(FindDirection direction);
+    QMenu& menu() const { return *m_menu; }
+    QAction& exportAction() const { return *m_export; }
+
+private:
+    QList<int> shownColumns() const;
+
+    QTableView& m_view;
+    const ResultGridModel& m_model;
+    FindBar& m_bar;
+    const Services& m_services;
+    std::function<QString()> m_suggestedName;
+    QMenu* m_menu;
+    QAction* m_export;
+};
+
+} // namespace vorbel
