@@ -67,6 +67,8 @@ void HomeView::addSearchBox()
     search->setIcon(QIcon(QStringLiteral(":/images/search-button.png")));
     search->setCursor(Qt::PointingHandCursor);
     connect(search, &QPushButton::clicked, this, &HomeView::searchClicked);
+    connect(m_keyword, &QLineEdit::returnPressed, this, &HomeView::searchClicked);
+    setTabOrder(m_keyword, search);
 }
 
 void HomeView::addHotKeywords()

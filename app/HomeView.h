@@ -10,7 +10,8 @@ namespace vorbel {
 struct SiteLink;
 
 /// The home view `pan03`: the keyword box, the home search button, the 48 hot keywords and the shop logos,
-/// all on the centred panel `suiPanel`.
+/// all on the centred panel `suiPanel`. Enter in the box searches as the button does; Tab goes from the
+/// box to the button.
 class HomeView : public QFrame
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "app/ToolBar.h"
 
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QToolButton>
 
 namespace vorbel {
@@ -30,6 +31,20 @@ ToolBar::ToolBar(QWidget* parent) : QWidget(parent)
     addSeparator();
     btn10 = addButton("btn10", QStringLiteral("关闭窗口"), "tb-close");
     layout->addStretch(1);
+    // The views by their place on the bar, help and quit by the desktop's habit. A button's shortcut
+    // clicks it, so a disabled view button keeps its key quiet too.
+    addShortcut(btn1, QKeySequence(Qt::CTRL | Qt::Key_1));
+    addShortcut(btn2, QKeySequence(Qt::CTRL | Qt::Key_2));
+    addShortcut(btn3, QKeySequence(Qt::CTRL | Qt::Key_3));
+    addShortcut(btn9, QKeySequence(Qt::Key_F1));
+    addShortcut(btn10, QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void ToolBar::addShortcut(QToolButton* button, const QKeySequence& keys)
+{
+    button->setShortcut(keys);
+    button->setToolTip(button->text().trimmed() + QStringLiteral(" (") +
+                       keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
 }
 
 QToolButton* ToolBar::addButton(const char* name, const QString& caption, const char* icon)

@@ -2,11 +2,13 @@
 
 #include <QWidget>
 
+class QKeySequence;
 class QToolButton;
 
 namespace vorbel {
 
-/// The toolbar `suiToolBar1`: seven flat command buttons with 32 × 32 icons and captions under them.
+/// The toolbar `suiToolBar1`: seven flat command buttons with 32 × 32 icons and captions under them; the
+/// view buttons answer Ctrl+1 to Ctrl+3, the about box F1 and the exit Ctrl+Q.
 class ToolBar : public QWidget
 {
     Q_OBJECT
@@ -24,6 +26,7 @@ public:
 private:
     QToolButton* addButton(const char* name, const QString& caption, const char* icon);
     void addSeparator();
+    void addShortcut(QToolButton* button, const QKeySequence& keys);
 };
 
 } // namespace vorbel

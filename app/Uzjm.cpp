@@ -38,6 +38,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
@@ -176,6 +177,9 @@ void Tfrmvorbel::connectCommands()
     connect(m_toolBar->btn8, &QToolButton::clicked, this, [this] { openSite(m_links.at(9)); });
     connect(m_home, &HomeView::logoClicked, this, [this](int index) { openSite(m_links.at(index)); });
     m_home->installEventFilter(this);
+    // Anywhere in the window; the find bars keep Esc for themselves while they have the focus.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &Tfrmvorbel::hideBigPicture);
     watchMouseMovesOver({m_results->pnl1, m_results->pnl3, m_toolBar, m_toolBar->btn1, m_toolBar->btn2,
                          m_toolBar->btn3, m_toolBar->btn5, m_toolBar->btn8, m_toolBar->btn9, m_toolBar->btn10,
                          m_frame, m_titleBar});

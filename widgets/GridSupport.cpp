@@ -18,6 +18,8 @@ void applyGridLook(QTableView& view, int rowHeight, std::span<const int> widths)
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setSelectionMode(QAbstractItemView::NoSelection);
     view.setWordWrap(true);
+    // Nothing in a cell is edited, so Tab moving from cell to cell would only trap the keyboard in the grid.
+    view.setTabKeyNavigation(false);
     view.verticalHeader()->setDefaultSectionSize(rowHeight);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     QHeaderView* header = view.horizontalHeader();

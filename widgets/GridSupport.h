@@ -13,7 +13,8 @@ class Downloader;
 class PictureCache;
 
 /// The look both grids share: "宋体" cells of a fixed height, the sky-blue title row in bold "楷体_GB2312",
-/// no editing and no selection colour (the delegates paint the current cell), the designed column widths.
+/// no editing and no selection colour (the delegates paint the current cell), the designed column widths;
+/// Tab leaves the grid instead of walking its cells.
 void applyGridLook(QTableView& view, int rowHeight, std::span<const int> widths);
 
 /// Shows an offer's large picture: fetched into the cache first when it is missing, ahead of the queued

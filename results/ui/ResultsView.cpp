@@ -45,6 +45,9 @@ ResultsView::ResultsView(QWidget* parent) : QWidget(parent)
     layout->addWidget(pnl1 = makeSearchBar());
     layout->addWidget(makeGridPanel(), 1);
     layout->addWidget(pnl3 = makeFilterBar());
+    connect(Edt_word, &QLineEdit::returnPressed, suiButton1, &QPushButton::click);
+    setTabOrder(Edt_word, suiButton1);
+    setTabOrder(suiButton1, DBGridEh1);
 }
 
 QFrame* ResultsView::makeSearchBar()

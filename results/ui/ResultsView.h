@@ -14,7 +14,8 @@ namespace vorbel {
 class FindBar;
 
 /// The results view `pan01`: the search bar `pnl1`, the result grid `DBGridEh1` with its find bar in `pnl2`
-/// and the shop filter bar `pnl3` with its eight boxes.
+/// and the shop filter bar `pnl3` with its eight boxes. Enter in the keyword box searches; Tab runs from
+/// the box to the button to the grid.
 class ResultsView : public QWidget
 {
     Q_OBJECT
