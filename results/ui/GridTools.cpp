@@ -77,6 +77,7 @@ void GridTools::find(FindDirection direction)
     }
     if (m_bar.text().isEmpty())
         return;
+    m_bar.show(); // where a miss is said; the focus stays where F3 was pressed
     const int current = m_view.currentIndex().isValid() ? m_view.currentIndex().row() : -1;
     const std::optional<int> row = findProductRow(m_model, m_bar.text(), current, direction);
     m_bar.setNote(row ? QString() : resulttext::FindNotFound);
