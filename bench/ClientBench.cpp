@@ -58,8 +58,8 @@ public:
 
 class NoBrowser : public SystemBrowser
 {
-public:
-    bool openUrl(const QUrl&) override { return false; }
+protected:
+    bool openWebPage(const QUrl&) override { return false; }
 };
 
 class NoFileDialogs : public FileDialogs
