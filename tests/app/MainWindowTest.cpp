@@ -44,6 +44,7 @@ private Q_SLOTS:
     void commandsAfterAFailedStartSayWhatIsWrong();
     void aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne();
     void aSettingsValueThatNoLongerDeciphersIsRepairedOnce();
+    void aVersionPageDuringAFavouritesRetrievalIsStillRead();
 };
 
 void MainWindowTest::firstRunAsksForIdentityAndLinkCodes()
@@ -290,6 +291,19 @@ void MainWindowTest::aSettingsValueThatNoLongerDeciphersIsRepairedOnce()
     QCOMPARE(third.state().UserId, repaired);
     QVERIFY(third.wbwebb().url().isEmpty());
     QCOMPARE(harness.messages().texts().size(), 1);
+}
+
+void MainWindowTest::aVersionPageDuringAFavouritesRetrievalIsStillRead()
+{
+    service::ServiceOptions slow;
+    slow.latencyMs = 300; // the version page is still on its way when the favourites are asked for
+    WindowHarness harness(slow);
+    Tfrmvorbel& window = harness.open();
+    QVERIFY(window.loaderForm());
+    window.toolBar().btn2->click();
+    QCOMPARE(window.state().PageMode, AppState::Favourites);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.state().LinkCodeA.isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.loaderForm() || !window.loaderForm()->isVisible(), 10000);
 }
 
 QTEST_MAIN(MainWindowTest)
