@@ -2,6 +2,7 @@
 // reference service and gives its input through the widgets, as a user would.
 #include "testing/CsvReading.h"
 #include "testing/WindowHarness.h"
+#include "testing/WindowLoads.h"
 
 #include "app/HomeView.h"
 #include "app/ToolBar.h"
@@ -48,8 +49,7 @@ const QString NotFound = QStringLiteral("没有找到");
 
 bool busy(Tfrmvorbel& window)
 {
-    return window.wbwebb().isLoading() || window.search()->reader().isReading() ||
-           window.favourites()->isLoading() || window.downloader().pending() > 0;
+    return test::somethingLoads(window);
 }
 
 /// Started, identified and active, so that its keys reach it.

@@ -2,6 +2,7 @@
 // runs the real window against the reference service, slowed down where the overlap needs time.
 #include "testing/ServiceFavourites.h"
 #include "testing/WindowHarness.h"
+#include "testing/WindowLoads.h"
 
 #include "app/HomeView.h"
 #include "app/TitleBar.h"
@@ -47,8 +48,7 @@ void waitForStartUp(Tfrmvorbel& window)
 
 bool busy(Tfrmvorbel& window)
 {
-    return window.wbwebb().isLoading() || window.search()->reader().isReading() ||
-           window.favourites()->isLoading() || window.downloader().pending() > 0;
+    return test::somethingLoads(window);
 }
 
 /// Every answer of the service from now on waits this long, so pictures arrive while the user goes on.

@@ -7,6 +7,7 @@
 // VORBEL_WALK_STEPS lengthens it, VORBEL_WALK_KEEP_GOING=1 records every violation and walks on.
 #include "testing/EventLoop.h"
 #include "testing/WindowHarness.h"
+#include "testing/WindowLoads.h"
 
 #include "app/HomeView.h"
 #include "app/TitleBar.h"
@@ -572,8 +573,7 @@ QString Walk::letItRun()
 bool Walk::loadingForPanel()
 {
     Tfrmvorbel& w = window();
-    return w.wbwebb().isLoading() || (w.search() && w.search()->reader().isReading()) ||
-           (w.favourites() && w.favourites()->isLoading()) || w.downloader().pending() > 0;
+    return test::somethingLoads(w);
 }
 
 QString Walk::busyParts()
