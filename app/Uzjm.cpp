@@ -5,6 +5,8 @@
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
 #include "app/Uabout.h"
+#include "favourites/DropAlerts.h"
+#include "favourites/ui/DropNotices.h"
 #include "favourites/ui/FavouritesCommands.h"
 #include "favourites/ui/FavouritesView.h"
 #include "favourites/ui/Usc.h"
@@ -271,6 +273,7 @@ void Tfrmvorbel::runStartup()
     emptyPreviousResults(*m_queries);
     // The price memory outlives restarts; only its oldest rows go, once a run.
     PriceHistory(*m_database).prune(m_services.clock.now());
+    DropAnnouncements(*m_database).prune(m_services.clock.now());
 
     const SettingsOutcome settings = readOrCreateSettings(*m_queries, m_state);
     wireFeatures();
@@ -285,6 +288,7 @@ void Tfrmvorbel::runStartup()
         requestVersionNotice();
     if (settings.repaired)
         m_services.messages.inform(RepairedSettingsNotice, MessageBoxes::Icon::Warning);
+    m_dropNotices->start();
 }
 
 void Tfrmvorbel::wireFeatures()
@@ -301,6 +305,7 @@ void Tfrmvorbel::wireFeatures()
             [this] { guarded([this] { m_favouriteCommands->btn2Click(); }); });
     connect(m_toolBar->btn3, &QToolButton::clicked, m_favouriteCommands,
             [this] { guarded([this] { m_favouriteCommands->btn3Click(); }); });
+    m_dropNotices = new DropNotices(parts, *m_favouriteCommands, *this, this);
 }
 
 void Tfrmvorbel::requestVersionNotice()

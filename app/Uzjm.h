@@ -19,6 +19,7 @@ namespace vorbel {
 class BigPicturePanel;
 class Database;
 class Downloader;
+class DropNotices;
 class FavouritesCommands;
 class FavouritesView;
 class HomeView;
@@ -53,6 +54,8 @@ public:
     SearchCommands* search() const { return m_search; }
     /// The favourites commands; null until start-up has opened the store.
     FavouritesCommands* favourites() const { return m_favouriteCommands; }
+    /// The price-drop notifications; null until start-up has opened the store.
+    DropNotices* dropNotices() const { return m_dropNotices; }
     const Services& services() const { return m_services; }
     PictureCache& pictureCache() const { return *m_pictureCache; }
     /// The designer's hidden browser: the identity page and the search result pages.
@@ -133,6 +136,7 @@ private:
     QPointer<Tfrmsc> m_loaderForm;
     SearchCommands* m_search = nullptr;
     FavouritesCommands* m_favouriteCommands = nullptr;
+    DropNotices* m_dropNotices = nullptr;
 
     QWidget* m_frame = nullptr;
     /// The stack of the three views, with the progress panel over them.

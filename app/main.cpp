@@ -3,9 +3,11 @@
 #include "platform/ui/DesktopBrowser.h"
 #include "platform/ui/QtFileDialogs.h"
 #include "platform/ui/QtMessageBoxes.h"
+#include "platform/ui/TrayNotifier.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QNetworkAccessManager>
 #include <cstdio>
 
@@ -56,8 +58,9 @@ int main(int argc, char* argv[])
     vorbel::QtMessageBoxes messages;
     vorbel::SystemClock clock;
     vorbel::QtFileDialogs files;
+    vorbel::TrayNotifier notifier(QIcon(QStringLiteral(":/images/vorbel.png")));
     auto* window =
-        new vorbel::Tfrmvorbel({network, browser, messages, clock, files, vorbel::ServiceConfig{}});
+        new vorbel::Tfrmvorbel({network, browser, messages, clock, files, notifier, vorbel::ServiceConfig{}});
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return QApplication::exec();

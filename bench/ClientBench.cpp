@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Notifier.h"
 #include "platform/SystemBrowser.h"
 #include "results/JpegThumbnails.h"
 #include "results/ResultGridModel.h"
@@ -71,10 +72,18 @@ public:
     }
 };
 
+/// The bench's desktop has no tray: nothing is checked quietly while it measures.
+class NoTray : public Notifier
+{
+public:
+    bool isAvailable() const override { return false; }
+    void notify(const QString&, const QString&) override {}
+};
+
 struct Outside
 {
     explicit Outside(const QString& service)
-        : services{network, browser, messages, clock, files, {service, service}}
+        : services{network, browser, messages, clock, files, notifier, {service, service}}
     {
     }
 
@@ -83,6 +92,7 @@ struct Outside
     PrintedMessages messages;
     SystemClock clock;
     NoFileDialogs files;
+    NoTray notifier;
     Services services;
 };
 

@@ -51,11 +51,15 @@ foreach(size 16 32 48 64 128 256)
           RENAME ${VORBEL_APP_ID}.png COMPONENT client)
 endforeach()
 install(FILES ${generated}/vorbel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT client)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorbel RENAME copyright
+        COMPONENT client)
 
 # The service and its unit.
 install(TARGETS vorbel-service RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT service)
 install(FILES ${generated}/vorbel-service.service DESTINATION lib/systemd/system COMPONENT service)
 install(FILES ${generated}/vorbel-service.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT service)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorbel-service
+        RENAME copyright COMPONENT service)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorbel)

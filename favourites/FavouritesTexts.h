@@ -22,6 +22,10 @@ inline const QString CountTail = QStringLiteral(" 条记录");
 inline const QString CutPage = QStringLiteral("收藏夹页面没有完整收到（%1），列表可能不全，请稍后再试。");
 inline const QString ConfirmDelete = QStringLiteral("确定删除当前选择的收藏商品吗？ ");
 inline const QString DeleteAction = QStringLiteral("删除收藏");
+/// The notification of new price drops: %1 how many; then the largest, %1 its name, %2 the collected
+/// price, %3 the price now, %4 the fall ("↓￥10.00").
+inline const QString DropNoticeTitle = QStringLiteral("%1 件收藏商品降价");
+inline const QString DropNoticeLargest = QStringLiteral("降幅最大：%1\n￥%2 → ￥%3（%4）");
 
 /// The status line for a list of count rows.
 inline QString countStatus(bool priceDrops, int count)

@@ -19,4 +19,7 @@ inline const QString ExportFilter = QStringLiteral("CSV 文件 (*.csv)");
 inline const QString ExportFailed = QStringLiteral("导出失败，文件 %1 没有写成：%2");
 inline const QString FindNotFound = QStringLiteral("没有找到");
 
+// The price history, on both grids.
+inline const QString PriceChartCommand = QStringLiteral("价格走势");
+
 } // namespace vorbel::resulttext

@@ -9,6 +9,7 @@ namespace vorbel {
 class Clock;
 class FileDialogs;
 class MessageBoxes;
+class Notifier;
 class SystemBrowser;
 
 /// The outside world as the main window sees it; tests hand in their own.
@@ -19,6 +20,7 @@ struct Services
     MessageBoxes& messages;
     Clock& clock;
     FileDialogs& files;
+    Notifier& notifier;
     ServiceConfig config;
 };
 

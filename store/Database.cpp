@@ -33,6 +33,9 @@ const char* const Schema[] = {
 const char* const PriceHistorySchema[] = {
     "create table if not exists jgls (cph TEXT, sjlx TEXT, jg TEXT, sj TEXT, zjsj TEXT)",
     "create index if not exists jgls_offer on jgls (cph, sjlx, sj)",
+    // The price drops already announced, so a drop is announced once: the offer and its price then.
+    "create table if not exists jgtz (cph TEXT, sjlx TEXT, jg TEXT, sj TEXT)",
+    "create index if not exists jgtz_offer on jgtz (cph, sjlx, jg)",
 };
 
 QString failure(const QString& path, const QString& reason)
@@ -138,9 +141,9 @@ void Database::createSchema()
 void Database::addPriceHistory()
 {
     // Looked up first: a file that has both is then opened without a write.
-    const ResultSet found =
-        select(QStringLiteral("select count(*) from sqlite_master where name in ('jgls', 'jgls_offer')"));
-    if (found.rows[0][0].toInt() == 2)
+    const ResultSet found = select(QStringLiteral("select count(*) from sqlite_master where name in "
+                                                  "('jgls', 'jgls_offer', 'jgtz', 'jgtz_offer')"));
+    if (found.rows[0][0].toInt() == int(std::size(PriceHistorySchema)))
         return;
     Transaction schema(*this);
     for (const char* statement : PriceHistorySchema)

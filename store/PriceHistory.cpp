@@ -68,3 +68,19 @@ void PagePrices::record(const QString& cph, const QString& sjlx, const QString& 
 }
 
 } // namespace vorbel
+
+namespace vorbel {
+
+std::optional<QString> collectedPriceOf(Database& db, const QString& cph, const QString& sjlx)
+{
+    if (cph.isEmpty())
+        return std::nullopt;
+    const ResultSet rows = db.select(
+        QStringLiteral("select scjg from scnr where cph = ? and sjlx = ? and scjg is not null limit 1"),
+        {cph, sjlx.isNull() ? QStringLiteral("") : sjlx});
+    if (rows.rows.empty())
+        return std::nullopt;
+    return rows.rows.front().value(0).toString();
+}
+
+} // namespace vorbel

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace vorbel {
@@ -58,5 +59,12 @@ private:
     QDateTime m_time;
     QSet<std::pair<QString, QString>> m_recorded;
 };
+
+} // namespace vorbel
+
+namespace vorbel {
+
+/// The price the offer was collected at, when the favourites list last read holds it. Throws StoreError.
+std::optional<QString> collectedPriceOf(Database& db, const QString& cph, const QString& sjlx);
 
 } // namespace vorbel

@@ -9,7 +9,9 @@
 #include "platform/SystemBrowser.h"
 #include "results/PriceMarks.h"
 #include "results/ResultGridModel.h"
+#include "results/ResultTexts.h"
 #include "results/ui/GridTools.h"
+#include "results/ui/PriceChartWindow.h"
 #include "session/AppState.h"
 #include "store/Columns.h"
 #include "store/PictureCache.h"
@@ -141,6 +143,7 @@ FavouritesGrid::FavouritesGrid(QTableView& view, FindBar& findBar, const Feature
         return m_parts.state.PageMode == AppState::PriceDrops ? QStringLiteral("商品降价通知.csv")
                                                               : QStringLiteral("商品收藏夹.csv");
     });
+    m_tools->addRowAction(resulttext::PriceChartCommand, [this](int row) { showPriceChart(row); });
     connect(&view, &QTableView::clicked, this, [this](const QModelIndex& index) {
         guarded(m_parts.services.messages, [&] { DBGridEh2CellClick(index); });
     });
@@ -182,7 +185,8 @@ void FavouritesGrid::DBGridEh2MouseMove(QPoint position)
     if (!index.isValid() || index.column() == 0)
         return;
     const QString field = m_model->field(index.column());
-    setGridCursor(m_view, field == column::cpmc || field == column::bz2);
+    setGridCursor(m_view, field == column::cpmc || field == column::bz2 || field == column::scjg ||
+                              field == column::gxjg);
     m_parts.largePicture.hidePicture();
 }
 
@@ -199,6 +203,25 @@ void FavouritesGrid::DBGridEh2CellClick(const QModelIndex& index)
         deleteFavourite(index.row());
     else if (field == column::bz1)
         showLargePicture(index.row());
+    else if (field == column::scjg || field == column::gxjg)
+        showPriceChart(index.row());
+}
+
+PriceChartWindow* FavouritesGrid::priceChart() const
+{
+    return m_chart.data();
+}
+
+void FavouritesGrid::showPriceChart(int row)
+{
+    const QString cph = m_model->text(row, column::cph);
+    const QString sjlx = m_model->text(row, column::sjlx);
+    if (cph.isEmpty())
+        return;
+    const QString collected = m_model->text(row, column::scjg);
+    const ChartedOffer offer{cph, sjlx, m_model->text(row, column::cpmc),
+                             collected.isEmpty() ? std::nullopt : std::optional<QString>(collected)};
+    vorbel::showPriceChart(m_chart, m_view.window(), offer, m_history.history(cph, sjlx));
 }
 
 void FavouritesGrid::deleteFavourite(int row)

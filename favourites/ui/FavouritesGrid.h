@@ -5,6 +5,7 @@
 #include "store/PriceHistory.h"
 
 #include <QObject>
+#include <QPointer>
 
 class QModelIndex;
 class QTableView;
@@ -14,10 +15,12 @@ namespace vorbel {
 class FavouritesDelegate;
 class FindBar;
 class GridTools;
+class PriceChartWindow;
 class ResultGridModel;
 
 /// The favourites grid `DBGridEh2`: its columns and look, the painted pictures and price changes, and the
-/// cell actions (open the shop page, delete a favourite, show the large picture), the export menu and find.
+/// cell actions (open the shop page, delete a favourite, show the large picture, the price history), the
+/// export menu and find.
 class FavouritesGrid : public QObject
 {
     Q_OBJECT
@@ -34,6 +37,10 @@ public:
     void refreshPriceMarks();
     ResultGridModel& model() const { return *m_model; }
     GridTools& tools() const { return *m_tools; }
+    /// Opens the price-history window on the row's offer, with its collected price.
+    void showPriceChart(int row);
+    /// The price-history window, once one has been opened and while it is open.
+    PriceChartWindow* priceChart() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,6 +58,7 @@ private:
     FavouritesDelegate* m_delegate = nullptr;
     GridTools* m_tools;
     ThumbnailCache m_thumbnails;
+    QPointer<PriceChartWindow> m_chart;
     /// The pointer's height over the window's grid area at its last move; the large picture stands near it.
     int m_pointerY = 0;
 };

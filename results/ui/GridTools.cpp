@@ -26,8 +26,12 @@ GridTools::GridTools(QTableView& view, const ResultGridModel& model, FindBar& ba
     connect(m_export, &QAction::triggered, this,
             [this] { guarded(m_services.messages, [this] { exportRows(); }); });
     view.setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(&view, &QWidget::customContextMenuRequested, this,
-            [this](QPoint at) { m_menu->popup(m_view.viewport()->mapToGlobal(at)); });
+    connect(&view, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        const QModelIndex index = m_view.indexAt(at);
+        m_menuRow = index.isValid() ? index.row() : -1;
+        Q_EMIT menuOpening(m_menuRow);
+        m_menu->popup(m_view.viewport()->mapToGlobal(at));
+    });
 
     // On the grid only: the bar has its own F3, and the other grid its own Ctrl+F.
     const auto onGrid = [this](QKeySequence keys, auto slot) {
@@ -40,6 +44,17 @@ GridTools::GridTools(QTableView& view, const ResultGridModel& model, FindBar& ba
     connect(&bar, &FindBar::findNext, this, [this] { find(FindDirection::Forward); });
     connect(&bar, &FindBar::findPrevious, this, [this] { find(FindDirection::Back); });
     connect(&bar, &FindBar::closed, this, [this] { m_view.setFocus(Qt::OtherFocusReason); });
+}
+
+QAction& GridTools::addRowAction(const QString& text, std::function<void(int row)> action)
+{
+    QAction* entry = m_menu->addAction(text);
+    connect(this, &GridTools::menuOpening, entry, [entry](int row) { entry->setEnabled(row >= 0); });
+    connect(entry, &QAction::triggered, this, [this, action = std::move(action)] {
+        if (m_menuRow >= 0 && m_menuRow < m_model.rowCount())
+            guarded(m_services.messages, [&] { action(m_menuRow); });
+    });
+    return *entry;
 }
 
 QList<int> GridTools::shownColumns() const

@@ -30,8 +30,16 @@ public:
     void exportRows();
     void openFind();
     void find(FindDirection direction);
+    /// Adds a menu entry about the row the menu was opened on; it is greyed out beside the rows.
+    QAction& addRowAction(const QString& text, std::function<void(int row)> action);
     QMenu& menu() const { return *m_menu; }
     QAction& exportAction() const { return *m_export; }
+    /// The row the menu was last opened on; -1 when it was opened beside the rows.
+    int menuRow() const { return m_menuRow; }
+
+Q_SIGNALS:
+    /// The menu is about to open on a row, or on none (-1).
+    void menuOpening(int row);
 
 private:
     QList<int> shownColumns() const;
@@ -43,6 +51,7 @@ private:
     std::function<QString()> m_suggestedName;
     QMenu* m_menu;
     QAction* m_export;
+    int m_menuRow = -1;
 };
 
 } // namespace vorbel

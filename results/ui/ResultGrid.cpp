@@ -7,6 +7,7 @@
 #include "results/ResultGridModel.h"
 #include "results/ResultTexts.h"
 #include "results/ui/GridTools.h"
+#include "results/ui/PriceChartWindow.h"
 #include "results/ui/ResultGridDelegate.h"
 #include "session/AppState.h"
 #include "store/Columns.h"
@@ -40,6 +41,7 @@ ResultGrid::ResultGrid(QTableView& view, FindBar& findBar, const FeatureParts& p
     m_model->showPriceMarks(m_history, column::jg);
     m_tools =
         new GridTools(view, *m_model, findBar, parts.services, [] { return QStringLiteral("比价结果.csv"); });
+    m_tools->addRowAction(resulttext::PriceChartCommand, [this](int row) { showPriceChart(row); });
     StandingQuery& pictures = parts.queries.qry1;
     connect(&pictures, &StandingQuery::reset, this, [this] { m_registerStale = true; });
     connect(&pictures, &StandingQuery::rowAppended, this, [this] { m_registerStale = true; });
@@ -88,9 +90,9 @@ void ResultGrid::DBGridEh1MouseMove(QPoint position)
         return;
     const QString field = m_model->field(index.column());
     const int current = m_view.currentIndex().isValid() ? m_view.currentIndex().row() : -1;
-    const bool hand =
-        field == column::cpmc || (field == column::check && current >= 0 &&
-                                  m_model->text(current, column::check) == searchtext::NotCollected);
+    const bool hand = field == column::cpmc || field == column::jg ||
+                      (field == column::check && current >= 0 &&
+                       m_model->text(current, column::check) == searchtext::NotCollected);
     setGridCursor(m_view, hand);
     m_parts.largePicture.hidePicture();
 }
@@ -108,6 +110,24 @@ void ResultGrid::DBGridEh1CellClick(const QModelIndex& index)
         collect(index.row());
     else if (field == column::bz1)
         showLargePicture(index.row());
+    else if (field == column::jg)
+        showPriceChart(index.row());
+}
+
+PriceChartWindow* ResultGrid::priceChart() const
+{
+    return m_chart.data();
+}
+
+void ResultGrid::showPriceChart(int row)
+{
+    const QString cph = m_model->text(row, column::cph);
+    const QString sjlx = m_model->text(row, column::sjlx);
+    if (cph.isEmpty())
+        return;
+    const ChartedOffer offer{cph, sjlx, m_model->text(row, column::cpmc),
+                             collectedPriceOf(m_parts.database, cph, sjlx)};
+    vorbel::showPriceChart(m_chart, m_view.window(), offer, m_history.history(cph, sjlx));
 }
 
 void ResultGrid::collect(int row)

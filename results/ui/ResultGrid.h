@@ -6,6 +6,7 @@
 #include "store/PriceHistory.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 
 class QModelIndex;
@@ -15,12 +16,13 @@ namespace vorbel {
 
 class FindBar;
 class GridTools;
+class PriceChartWindow;
 class ResultGridDelegate;
 class ResultGridModel;
 
 /// The result grid `DBGridEh1`: its columns and look, the painting delegate, the title sort and the cell
-/// actions (open the shop page, collect an offer, show the large picture) with the cursor rules, the
-/// export menu and find.
+/// actions (open the shop page, collect an offer, show the large picture, the price history) with the
+/// cursor rules, the export menu and find.
 class ResultGrid : public QObject
 {
     Q_OBJECT
@@ -41,6 +43,10 @@ public:
     ThumbnailCache& thumbnails() { return m_thumbnails; }
     GridTools& tools() const { return *m_tools; }
     QString sortMarker(const QString& field) const;
+    /// Opens the price-history window on the row's offer.
+    void showPriceChart(int row);
+    /// The price-history window, once one has been opened and while it is open.
+    PriceChartWindow* priceChart() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,6 +68,7 @@ private:
     TitleSort m_sort;
     ResultGridDelegate* m_delegate = nullptr;
     GridTools* m_tools;
+    QPointer<PriceChartWindow> m_chart;
     /// The pointer's height over the window's grid area at its last move; the large picture stands there.
     int m_pointerY = 0;
     /// The title that sorts the list and its direction; -1 before the first sort.

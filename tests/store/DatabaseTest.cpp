@@ -60,7 +60,7 @@ TEST_F(DatabaseTest, MissingFileIsCreatedWithTheFiveTablesInTheirShape)
     for (const auto& row :
          db->select(QStringLiteral("select name from sqlite_master where type='table' order by name")).rows)
         names << row[0].toString();
-    EXPECT_EQ(names, (QStringList{"cxnr", "jgls", "scnr", "tpb", "word", "xxb"}));
+    EXPECT_EQ(names, (QStringList{"cxnr", "jgls", "jgtz", "scnr", "tpb", "word", "xxb"}));
 
     EXPECT_EQ(
         tableShape(*db, QStringLiteral("cxnr")),
@@ -184,7 +184,7 @@ TEST_F(DatabaseTest, EmptyFileIsGivenTheTables)
     auto db = openDatabase(dbPath());
     ASSERT_TRUE(db);
     EXPECT_EQ(db->select(QStringLiteral("select count(*) from sqlite_master where type='table'")).rows[0][0],
-              6); // the five and the price history
+              7); // the five, the price history and the drops announced
 }
 
 TEST_F(DatabaseTest, MissingFolderGivesAnErrorNamingTheFileAndCreatesNothing)

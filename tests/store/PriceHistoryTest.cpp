@@ -45,7 +45,8 @@ TEST_F(PriceHistoryTest, NewFileHasTheTableAndItsIndexBesideTheFive)
     QStringList names;
     for (const auto& row : m_db->select(QStringLiteral("select name from sqlite_master order by name")).rows)
         names << row[0].toString();
-    EXPECT_EQ(names, (QStringList{"cxnr", "jgls", "jgls_offer", "scnr", "tpb", "word", "xxb"}));
+    EXPECT_EQ(names, (QStringList{"cxnr", "jgls", "jgls_offer", "jgtz", "jgtz_offer", "scnr", "tpb", "word",
+                                  "xxb"}));
     QStringList indexed;
     for (const auto& row : m_db->select(QStringLiteral("PRAGMA index_info(jgls_offer)")).rows)
         indexed << row[2].toString();
@@ -78,20 +79,36 @@ TEST_F(PriceHistoryTest, FileOfTheFiveTablesGainsTheHistoryAndKeepsEverythingEls
     m_db = openDatabase(dbPath());
     ASSERT_TRUE(m_db);
     EXPECT_EQ(m_db->select(QStringLiteral("select group_concat(sql, ';') from sqlite_master where name not "
-                                          "in ('jgls', 'jgls_offer')"))
+                                          "in ('jgls', 'jgls_offer', 'jgtz', 'jgtz_offer')"))
                   .rows[0][0]
                   .toString(),
               before.trimmed());
     EXPECT_EQ(m_db->select(QStringLiteral("select count from word where word = '手机'")).rows[0][0].toInt(),
               4);
-    EXPECT_EQ(m_db->select(QStringLiteral(
-                               "select count(*) from sqlite_master where name in ('jgls', 'jgls_offer')"))
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*) from sqlite_master where name in "
+                                          "('jgls', 'jgls_offer', 'jgtz', 'jgtz_offer')"))
                   .rows[0][0]
                   .toInt(),
-              2);
+              4);
     // Recording works in the file that gained the table.
     PriceHistory(*m_db).record(QStringLiteral("p1"), QStringLiteral("京东商城"), QStringLiteral("10"),
                                Monday);
+    EXPECT_EQ(rowCount(), 1);
+}
+
+TEST_F(PriceHistoryTest, FileWithTheHistoryButNoAnnouncementsGainsThemAndKeepsItsRows)
+{
+    m_history->record(QStringLiteral("p1"), QStringLiteral("京东商城"), QStringLiteral("10"), Monday);
+    m_db->exec(QStringLiteral("drop table jgtz"));
+    m_history.reset();
+    m_db.reset();
+    m_db = openDatabase(dbPath());
+    ASSERT_TRUE(m_db);
+    EXPECT_EQ(m_db->select(QStringLiteral("select count(*) from sqlite_master where name in "
+                                          "('jgtz', 'jgtz_offer')"))
+                  .rows[0][0]
+                  .toInt(),
+              2);
     EXPECT_EQ(rowCount(), 1);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "service/ReferenceService.h"
 #include "testing/RecordingBrowser.h"
+#include "testing/RecordingNotifier.h"
 #include "testing/ScriptedFileDialogs.h"
 #include "testing/ScriptedMessageBoxes.h"
 
@@ -49,7 +50,7 @@ public:
     {
         m_window.reset();
         m_window = std::make_unique<Tfrmvorbel>(
-            Services{m_network, m_browser, m_messages, m_clock, m_files, config()});
+            Services{m_network, m_browser, m_messages, m_clock, m_files, m_notifier, config()});
         m_window->show();
         return *m_window;
     }
@@ -65,6 +66,7 @@ public:
     RecordingBrowser& browser() { return m_browser; }
     ScriptedMessageBoxes& messages() { return m_messages; }
     ScriptedFileDialogs& files() { return m_files; }
+    RecordingNotifier& notifier() { return m_notifier; }
     Tfrmvorbel& window() { return *m_window; }
 
 private:
@@ -87,6 +89,7 @@ private:
     ScriptedMessageBoxes m_messages;
     SystemClock m_clock;
     ScriptedFileDialogs m_files;
+    RecordingNotifier m_notifier;
     std::unique_ptr<Tfrmvorbel> m_window;
 };
 
