@@ -12,6 +12,8 @@
 #include "app/HomeView.h"
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
+#include "favourites/DropAlerts.h"
+#include "favourites/ui/DropNotices.h"
 #include "favourites/ui/FavouritesCommands.h"
 #include "favourites/ui/FavouritesGrid.h"
 #include "favourites/ui/FavouritesView.h"
@@ -162,6 +164,8 @@ public:
         : m_seed(seed), m_steps(steps), m_keepGoing(keepGoing), m_random(seed),
           m_harness(soundOptions(m_data.path().toStdString()))
     {
+        // A desktop with a tray: every start checks for price drops quietly, beside whatever the user does.
+        m_harness.notifier().setAvailable(true);
     }
 
     /// Runs the walk; the violations found, the first one first.
@@ -211,6 +215,9 @@ private:
     QString resizeWindow();
     QString restartProgram();
     QString letItRun();
+    QString checkDropsQuietly();
+    QString passADay();
+    QString clickNotification();
     bool clickCell(QTableView& view, int row, int column);
 
     // What loads right now.
@@ -392,6 +399,12 @@ std::vector<Walk::Action> Walk::actions()
         {"resize", 4, always, [this] { return resizeWindow(); }},
         {"restart", 1, always, [this] { return restartProgram(); }},
         {"wait", 3, always, [this] { return letItRun(); }},
+        {"price chart", 3, hasResults, [this] { return clickResultCell(column::jg); }},
+        {"favourite chart", 2, hasFavourites, [this] { return clickFavouriteCell(column::gxjg); }},
+        {"quiet drop check", 3, always, [this] { return checkDropsQuietly(); }},
+        {"a day passes", 2, always, [this] { return passADay(); }},
+        {"notification click", 2, [this] { return !m_harness.notifier().shown().isEmpty(); },
+         [this] { return clickNotification(); }},
     };
 }
 
@@ -568,6 +581,26 @@ QString Walk::letItRun()
 {
     vorbel::test::settle(int(200 + draw(400)));
     return {};
+}
+
+QString Walk::checkDropsQuietly()
+{
+    // The hourly check, brought forward: it must leave every view, panel and list as it finds them.
+    window().dropNotices()->alerts().check();
+    return QStringLiteral("%1 notifications so far").arg(m_harness.notifier().shown().size());
+}
+
+QString Walk::passADay()
+{
+    m_harness.m_serviceNow += 24 * 3600;
+    return {};
+}
+
+QString Walk::clickNotification()
+{
+    m_favouritesSound = m_options.faults.empty();
+    m_harness.notifier().click();
+    return m_harness.notifier().shown().back().first;
 }
 
 bool Walk::loadingForPanel()
