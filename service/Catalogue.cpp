@@ -3,6 +3,7 @@
 #include "service/HotProducts.h"
 #include "service/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -45,6 +46,21 @@ std::string linkPath(const std::string& shop, int bh)
     if (shop == "苏宁易购")
         return path + "&unionId=40007&utm=1";
     return path + "&unionId=50013&tp=1";
+}
+
+/// One product's hash on one day; the low bits say whether its price moves, the high ones to what.
+std::uint64_t dayHash(std::uint64_t product, std::int64_t day)
+{
+    std::uint64_t x = product ^ (std::uint64_t(day) * 0x9E3779B97F4A7C15ull);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+std::int64_t floorMod(std::int64_t value, std::int64_t divisor)
+{
+    const std::int64_t rest = value % divisor;
+    return rest < 0 ? rest + divisor : rest;
 }
 
 std::int64_t priceIn(std::uint64_t h, int minYuan, int maxYuan, bool whole)
@@ -180,13 +196,17 @@ std::optional<Offer> offerAt(const std::string& keyword, int index, int pageSize
     return makeOffer(keyword, index, slot > 0 ? slot : homeSlot(keyword));
 }
 
-std::int64_t currentPriceCents(const Offer& offer, std::int64_t nowSeconds)
+std::int64_t currentPriceCents(const Offer& offer, ServiceDay day)
 {
-    std::int64_t step = nowSeconds / PriceStepSeconds;
-    if (nowSeconds % PriceStepSeconds < 0)
-        --step; // floor, so every step lasts PriceStepSeconds before the epoch too
-    const std::uint64_t h = stableHash(offer.cph + "@" + std::to_string(step));
-    const std::int64_t percent = 85 + std::int64_t(h % 31); // 85 .. 115
+    const std::uint64_t product = stableHash(offer.cph);
+    const std::int64_t fixedPhase = std::int64_t(product % LongestSteadyDays);
+    // Walks back to the day the price was last set: one hash per day, and at most LongestSteadyDays of them,
+    // so a page of MaxPageSize offers stays cheap.
+    std::int64_t set = std::int64_t(day);
+    std::uint64_t h = dayHash(product, set);
+    while (h % 100 >= PriceMovesPerHundred && floorMod(set + fixedPhase, LongestSteadyDays) != 0)
+        h = dayHash(product, --set);
+    const std::int64_t percent = 85 + std::int64_t((h >> 32) % 31); // 85 .. 115
     std::int64_t cents = offer.priceCents * percent / 100;
     if (offer.wholePrice)
         cents -= cents % 100;

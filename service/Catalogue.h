@@ -1,5 +1,7 @@
 #pragma once
 
+#include "service/ServiceClock.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,8 +29,12 @@ constexpr int OffersPerSlot = 10000;
 constexpr int SlotCount = 200000;
 /// The largest fixed page size.
 constexpr int MaxPageSize = OffersPerSlot;
-/// Current prices hold for this many seconds, then move.
-constexpr std::int64_t PriceStepSeconds = 180;
+/// On a service day about this many offers in a hundred take a new price; the others keep the one they had
+/// the day before.
+constexpr int PriceMovesPerHundred = 28;
+/// Every offer also takes a new price on one fixed day in each run of this many, so that the day its
+/// current price was set is never further back than that.
+constexpr int LongestSteadyDays = 32;
 
 /// The seven shops the service compares.
 const std::vector<std::string>& shopNames();
@@ -55,8 +61,9 @@ std::vector<Offer> offersFor(const std::string& keyword, int pageSize = 0, int s
 /// Offer `index` of a keyword (the same as in offersFor), or nothing past the keyword's offers.
 std::optional<Offer> offerAt(const std::string& keyword, int index, int pageSize = 0, int slot = 0);
 
-/// An offer's current price at a time (seconds since the epoch): the list price moved up or down by up to
-/// 15 % in steps of PriceStepSeconds, the same for everyone at the same time; whole prices stay whole.
-std::int64_t currentPriceCents(const Offer& offer, std::int64_t nowSeconds);
+/// An offer's price on a service day: the list price moved up or down by up to 15 %, at least 1 yuan, the
+/// same for everyone all day; whole prices stay whole. About PriceMovesPerHundred offers in a hundred
+/// (a little more, counting the fixed days) differ from the day before.
+std::int64_t currentPriceCents(const Offer& offer, ServiceDay day);
 
 } // namespace vorbel::service

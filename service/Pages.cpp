@@ -69,7 +69,7 @@ void offerRow(std::string& out, const Offer& offer, const std::string& bhText, s
     out += "</tr>\n";
 }
 
-void favouriteRow(std::string& out, const Favourite& f, std::int64_t nowSeconds, const PageOptions& options)
+void favouriteRow(std::string& out, const Favourite& f, ServiceDay day, const PageOptions& options)
 {
     const Offer& o = f.offer;
     out += "<tr>\n";
@@ -82,7 +82,7 @@ void favouriteRow(std::string& out, const Favourite& f, std::int64_t nowSeconds,
     cell(out, pictureUrl(options, o.cph, true));
     cell(out, f.collectedAt);
     cell(out, formatPrice(f.collectedCents, o.wholePrice));
-    cell(out, formatPrice(currentPriceCents(o, nowSeconds), o.wholePrice));
+    cell(out, formatPrice(currentPriceCents(o, day), o.wholePrice));
     cell(out, options.base + o.linkPath);
     // The row ends on its last cell's line, so that every row takes exactly thirteen lines.
     out += "<td>" + escapeMarkup(o.shop) + "</td></tr>\n";
@@ -149,11 +149,12 @@ std::string resultPage(const std::string& keyword, const std::vector<Offer>& off
         return out + "<p>比价服务正在维护，请稍后再试。</p>\n" + Tail;
     out.reserve(out.size() + offers.size() * 640 + 64);
     out += "<table>\n";
+    const ServiceDay day = serviceDay(nowSeconds);
     for (std::size_t i = 0; i < offers.size(); ++i) {
         const Offer& offer = offers[i];
         const bool broken = options.badNumber && i == offers.size() / 2;
-        offerRow(out, offer, std::to_string(offer.bh) + (broken ? "a" : ""),
-                 currentPriceCents(offer, nowSeconds), collected.count(offer.bh) > 0, options);
+        offerRow(out, offer, std::to_string(offer.bh) + (broken ? "a" : ""), currentPriceCents(offer, day),
+                 collected.count(offer.bh) > 0, options);
     }
     return out + "</table>\n" + Tail;
 }
@@ -166,8 +167,9 @@ std::string favouritesPage(const std::vector<Favourite>& favourites, std::int64_
                               "收藏价格", "当前价格", "链接", "商家"})
         cell(out, title);
     out.insert(out.size() - 1, "</tr>");
+    const ServiceDay day = serviceDay(nowSeconds);
     for (const Favourite& f : favourites)
-        favouriteRow(out, f, nowSeconds, options);
+        favouriteRow(out, f, day, options);
     return out + "</table>\n" + Tail;
 }
 

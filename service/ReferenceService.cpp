@@ -3,6 +3,7 @@
 #include "service/FavouriteStore.h"
 #include "service/OfferNumbers.h"
 #include "service/Pages.h"
+#include "service/ServiceClock.h"
 #include "service/TextEncoding.h"
 
 #include <algorithm>
@@ -170,9 +171,7 @@ std::int64_t ReferenceService::now() const
 {
     if (m_options.clock)
         return m_options.clock();
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
+    return systemSeconds();
 }
 
 bool ReferenceService::pause(int milliseconds)

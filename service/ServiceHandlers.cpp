@@ -5,10 +5,10 @@
 #include "service/OfferNumbers.h"
 #include "service/Pages.h"
 #include "service/Pictures.h"
+#include "service/ServiceClock.h"
 #include "service/TextEncoding.h"
 
 #include <algorithm>
-#include <ctime>
 #include <httplib.h>
 
 namespace vorbel::service {
@@ -20,16 +20,6 @@ constexpr int LargePicture = 350;
 constexpr int HugeClaim = 20000;
 constexpr std::size_t HugeBytes = 40u * 1024 * 1024;
 constexpr std::size_t PictureCacheEntries = 4000;
-
-std::string timeText(std::int64_t seconds)
-{
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    localtime_r(&time, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
-    return text;
-}
 
 /// A query value as text safe for a page.
 std::string param(const httplib::Request& request, const char* key)
@@ -113,10 +103,12 @@ void ReferenceService::serveFavourites(const httplib::Request& request, httplib:
 {
     const std::string user = param(request, "u");
     const std::int64_t at = now();
+    const ServiceDay today = serviceDay(at);
     std::vector<Favourite> listed = user.empty() ? std::vector<Favourite>{} : m_favourites->of(user);
     if (request.get_param_value("d") == "down")
-        std::erase_if(listed,
-                      [&](const Favourite& f) { return currentPriceCents(f.offer, at) >= f.collectedCents; });
+        std::erase_if(listed, [&](const Favourite& f) {
+            return currentPriceCents(f.offer, today) >= f.collectedCents;
+        });
     sendPage(response, favouritesPage(listed, at, pageOptions(request)));
 }
 
@@ -140,7 +132,7 @@ void ReferenceService::serveOpFav(const httplib::Request& request, httplib::Resp
     if (!offer)
         return sendPage(response, shortPage("没有这个商品", options), 404);
     const std::int64_t at = now();
-    switch (m_favourites->add(user, *offer, currentPriceCents(*offer, at), timeText(at))) {
+    switch (m_favourites->add(user, *offer, currentPriceCents(*offer, serviceDay(at)), localTimeText(at))) {
     case Outcome::Done:
         return sendPage(response, shortPage("收藏成功", options));
     case Outcome::Unchanged:
@@ -156,7 +148,7 @@ void ReferenceService::serveShopPage(const httplib::Request& request, httplib::R
     const std::optional<Offer> offer = bh ? m_numbers->offer(*bh, m_options.pageSize) : std::nullopt;
     if (!offer)
         return sendPage(response, shortPage("没有这个商品", pageOptions(request)), 404);
-    sendPage(response, shopPage(*offer, currentPriceCents(*offer, now()), param(request, "pid"),
+    sendPage(response, shopPage(*offer, currentPriceCents(*offer, serviceDay(now())), param(request, "pid"),
                                 param(request, "unionId"), pageOptions(request)));
 }
 

@@ -134,10 +134,11 @@ void OverlapTest::aLaterRetrievalIsTheOneShown()
     waitForStartUp(window);
     collectThree(harness, window);
     StandingQuery& favourites = window.queries()->ADOQuery3;
-    // Move the service's clock until some collected price has fallen.
+    // Move the service's clock a day at a time (its prices move once a day) until some collected price
+    // has fallen.
     int drops = 0;
-    for (int step = 0; step < 60 && drops == 0; ++step) {
-        harness.m_serviceNow += 180;
+    for (int day = 0; day < 60 && drops == 0; ++day) {
+        harness.m_serviceNow += 24 * 3600;
         window.favourites()->btn3Click();
         QTRY_VERIFY_WITH_TIMEOUT(!busy(window), Deadline);
         drops = favourites.recordCount();

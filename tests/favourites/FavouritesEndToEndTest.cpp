@@ -79,10 +79,10 @@ void FavouritesEndToEndTest::collectListSeeADropAndDelete()
     QVERIFY(QFileInfo::exists(
         *window.pictureCache().smallPicturePath(favourites.valueAt(0, QStringLiteral("cph")).toString())));
 
-    // Move the service's clock until the price has fallen.
+    // Move the service's clock a day at a time (its prices move once a day) until the price has fallen.
     bool dropped = false;
-    for (int step = 0; step < 60 && !dropped; ++step) {
-        harness.m_serviceNow += 180;
+    for (int day = 0; day < 60 && !dropped; ++day) {
+        harness.m_serviceNow += 24 * 3600;
         window.favourites()->btn3Click(); // the button stays disabled while notices are shown
         QTRY_VERIFY_WITH_TIMEOUT(!window.favourites()->isLoading(), 15000);
         dropped = favourites.recordCount() == 1;

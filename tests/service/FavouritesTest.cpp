@@ -1,6 +1,7 @@
 #include "ServiceTestSupport.h"
 
 #include "service/Catalogue.h"
+#include "service/ServiceClock.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -73,6 +74,7 @@ protected:
 
 TEST_F(FavouritesTest, CollectListSeeDropsAndRisesDelete)
 {
+    m_now = *service::parseClockSetting("2026-12-08T09:00", 0);
     startService();
     const PageText listed = results("ipad2", "U7");
     const Listed offer = firstOffer(listed);
@@ -103,11 +105,16 @@ TEST_F(FavouritesTest, CollectListSeeDropsAndRisesDelete)
     EXPECT_EQ(favouriteRows(favourites("U7", true)).size(), 0u) << "no drop at the moment of collecting";
     EXPECT_EQ(favouriteRows(favourites("U8")).size(), 0u);
 
-    // As the clock moves, the current price falls below and rises above the collected one; only the
-    // falls are price-drop notices.
+    // Prices hold for the rest of the day.
+    m_now = *service::parseClockSetting("2026-12-08T23:59", 0);
+    EXPECT_EQ(favouriteRows(favourites("U7")).at(0).gxjg, row.scjg);
+    EXPECT_EQ(favouriteRows(favourites("U7", true)).size(), 0u);
+
+    // Day by day the current price falls below and rises above the collected one; only the falls are
+    // price-drop notices.
     bool fell = false, rose = false;
-    for (int step = 0; step < 200 && !(fell && rose); ++step) {
-        m_now += service::PriceStepSeconds;
+    for (int day = 0; day < 200 && !(fell && rose); ++day) {
+        m_now = service::daysLater(m_now, 1);
         const Row now = favouriteRows(favourites("U7")).at(0);
         EXPECT_EQ(now.scjg, row.scjg);
         const bool drop = cents(now.gxjg) < cents(now.scjg);
