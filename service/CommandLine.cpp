@@ -1,6 +1,7 @@
 #include "service/CommandLine.h"
 
 #include "service/Catalogue.h"
+#include "service/ServiceClock.h"
 
 #include <algorithm>
 #include <optional>
@@ -41,7 +42,7 @@ bool parseListen(const std::string& text, ServiceOptions& options)
 }
 
 /// Applies one option with its value; false when the value is not acceptable.
-bool apply(CommandLine& line, const std::string& option, const std::string& value)
+bool apply(CommandLine& line, const std::string& option, const std::string& value, std::int64_t now)
 {
     ServiceOptions& o = line.options;
     if (option == "--listen")
@@ -53,6 +54,10 @@ bool apply(CommandLine& line, const std::string& option, const std::string& valu
     if (option == "--data") {
         o.dataDir = value;
         return !value.empty();
+    }
+    if (option == "--clock") {
+        o.clockStart = parseClockSetting(value, now);
+        return o.clockStart.has_value();
     }
     std::optional<int> n;
     if (option == "--page-size" && (n = number(value, MaxPageSize))) {
@@ -76,8 +81,13 @@ bool apply(CommandLine& line, const std::string& option, const std::string& valu
 
 CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
 {
-    static const std::vector<std::string> valued{"--listen",    "--port-file",  "--data",
-                                                 "--page-size", "--latency-ms", "--fault"};
+    return parse(arguments, systemSeconds());
+}
+
+CommandLine CommandLine::parse(const std::vector<std::string>& arguments, std::int64_t now)
+{
+    static const std::vector<std::string> valued{"--listen",     "--port-file", "--data", "--page-size",
+                                                 "--latency-ms", "--fault",     "--clock"};
     CommandLine line;
     for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
         const std::string& argument = arguments[i];
@@ -89,7 +99,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             line.error = "unknown option " + argument;
         } else if (i + 1 >= arguments.size()) {
             line.error = argument + " needs a value";
-        } else if (!apply(line, argument, arguments[i + 1])) {
+        } else if (!apply(line, argument, arguments[i + 1], now)) {
             line.error = "bad value for " + argument + ": " + arguments[i + 1];
         } else {
             ++i;
@@ -109,6 +119,10 @@ const char* CommandLine::usage()
            "  --latency-ms N       wait N ms before every answer\n"
            "  --fault NAME         http500, half-body, drip, bad-number, huge-picture, corrupt-jpeg,\n"
            "                       picture-redirect or no-table (repeatable)\n"
+           "  --clock WHEN         start the service clock at WHEN and let it run on from there:\n"
+           "                       2026-12-08, 2026-12-08T10:00[:SS] (local time), or -1d, +2d (days\n"
+           "                       from now; +0d: now); prices move once a day by this clock, and\n"
+           "                       GET /clock?advance=Nd (or days=N) from this computer moves it N days on\n"
            "  --help               this text\n";
 }
 

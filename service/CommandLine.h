@@ -2,6 +2,7 @@
 
 #include "service/ReferenceService.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,10 @@ struct CommandLine
     bool help = false;
     std::string error; ///< why the arguments were refused; empty when they are fine
 
-    /// Reads the arguments (without the program name).
+    /// Reads the arguments (without the program name); a relative --clock counts from the system clock.
     static CommandLine parse(const std::vector<std::string>& arguments);
+    /// The same, with a relative --clock counting from `now` (seconds since the epoch).
+    static CommandLine parse(const std::vector<std::string>& arguments, std::int64_t now);
     static const char* usage();
 };
 

@@ -39,8 +39,10 @@ std::optional<Fault> parseFault(const std::string& name)
 }
 
 ReferenceService::ReferenceService(ServiceOptions options)
-    : m_options(std::move(options)), m_random(std::random_device{}())
+    : m_options(std::move(options)), m_clockShift(0), m_random(std::random_device{}())
 {
+    if (m_options.clockStart)
+        m_clockShift = *m_options.clockStart - baseNow();
     m_options.pageSize = std::clamp(m_options.pageSize, 0, MaxPageSize);
     const std::filesystem::path folder(m_options.dataDir);
     const bool kept = !m_options.dataDir.empty();
@@ -167,11 +169,14 @@ int ReferenceService::requestCount(const std::string& path) const
     return count;
 }
 
+std::int64_t ReferenceService::baseNow() const
+{
+    return m_options.clock ? m_options.clock() : systemSeconds();
+}
+
 std::int64_t ReferenceService::now() const
 {
-    if (m_options.clock)
-        return m_options.clock();
-    return systemSeconds();
+    return baseNow() + m_clockShift;
 }
 
 bool ReferenceService::pause(int milliseconds)
@@ -209,7 +214,11 @@ PageOptions ReferenceService::pageOptions(const httplib::Request& request) const
 
 void ReferenceService::route()
 {
-    m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response& response) {
+    m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        // The clock is the demo's and the tests' control, not part of the shops' service: it answers at
+        // once whatever the service is told to show.
+        if (request.path == "/clock")
+            return httplib::Server::HandlerResponse::Unhandled;
         if (!pause(m_options.latencyMs)) {
             response.status = 503;
             return httplib::Server::HandlerResponse::Handled;

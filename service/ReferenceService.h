@@ -29,7 +29,7 @@ struct PageOptions;
 /// Faults the service can be told to show, one switch each.
 enum class Fault
 {
-    Http500,         ///< every answer is "500 Internal Server Error"
+    Http500,         ///< every answer but the clock's is "500 Internal Server Error"
     HalfBody,        ///< the full Content-Length is announced, the connection closes half way
     Drip,            ///< bodies trickle out a few bytes at a time for a while
     BadNumber,       ///< one offer in the middle of a result page has an offer number that is not a number
@@ -53,9 +53,12 @@ struct ServiceOptions
     int latencyMs = 0;   ///< wait before every answer
     std::set<Fault> faults;
     std::function<std::int64_t()> clock; ///< seconds since the epoch; the system clock when empty
-    int dripBytes = 16;                  ///< drip fault: bytes per step
-    int dripIntervalMs = 200;            ///< drip fault: wait before each step
-    int dripLimitMs = 4000;              ///< drip fault: after this much waiting the rest goes at once
+    /// A service clock that reads this (seconds since the epoch) when the service is made and runs on with
+    /// `clock`; it also opens GET /clock, which moves it on by days. The service runs on `clock` when unset.
+    std::optional<std::int64_t> clockStart;
+    int dripBytes = 16;       ///< drip fault: bytes per step
+    int dripIntervalMs = 200; ///< drip fault: wait before each step
+    int dripLimitMs = 4000;   ///< drip fault: after this much waiting the rest goes at once
     /// Takes the place of the service's own waits (latency, drip) when set; it runs on server threads.
     std::function<void(std::chrono::milliseconds)> pause;
 };
@@ -95,6 +98,7 @@ private:
     void serveFavourites(const httplib::Request& request, httplib::Response& response);
     void serveOpFav(const httplib::Request& request, httplib::Response& response);
     void serveShopPage(const httplib::Request& request, httplib::Response& response);
+    void serveClock(const httplib::Request& request, httplib::Response& response);
     void servePicture(const std::string& name, const httplib::Request& request, httplib::Response& response,
                       bool faultsApply);
     void sendPage(httplib::Response& response, const std::string& utf8Markup, int status = 200);
@@ -105,6 +109,7 @@ private:
     /// Waits, unless the service stops first; false when it stopped.
     bool pause(int milliseconds);
     std::int64_t now() const;
+    std::int64_t baseNow() const;
     bool has(Fault fault) const { return m_options.faults.count(fault) > 0; }
     PageOptions pageOptions(const httplib::Request& request) const;
     std::string hostForUrl() const;
@@ -124,6 +129,9 @@ private:
     std::condition_variable m_wake;
     bool m_stopping = false;
     std::atomic<int> m_waiting{0};
+
+    std::mutex m_clockMutex;                // one clock advance at a time
+    std::atomic<std::int64_t> m_clockShift; // the service clock less the base clock
 
     mutable std::mutex m_mutex;
     std::map<std::string, std::string> m_jpegs; // encoded pictures by file name

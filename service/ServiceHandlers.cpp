@@ -39,6 +39,11 @@ std::optional<int> wholeNumber(const std::string& text)
     return int(value);
 }
 
+bool isLoopback(const std::string& address)
+{
+    return address.rfind("127.", 0) == 0 || address == "::1" || address.rfind("::ffff:127.", 0) == 0;
+}
+
 bool isLarge(const std::string& name)
 {
     return name.size() > 4 && name.compare(name.size() - 4, 4, "_dtp") == 0;
@@ -74,6 +79,9 @@ void ReferenceService::routePages()
                   [this](const httplib::Request& q, httplib::Response& r) { serveOpFav(q, r); });
     m_server->Get(R"(/shop/[a-z]+/item\.htm)",
                   [this](const httplib::Request& q, httplib::Response& r) { serveShopPage(q, r); });
+    if (m_options.clockStart)
+        m_server->Get("/clock",
+                      [this](const httplib::Request& q, httplib::Response& r) { serveClock(q, r); });
 }
 
 void ReferenceService::routePictures()
@@ -150,6 +158,37 @@ void ReferenceService::serveShopPage(const httplib::Request& request, httplib::R
         return sendPage(response, shortPage("没有这个商品", pageOptions(request)), 404);
     sendPage(response, shopPage(*offer, currentPriceCents(*offer, serviceDay(now())), param(request, "pid"),
                                 param(request, "unionId"), pageOptions(request)));
+}
+
+void ReferenceService::serveClock(const httplib::Request& request, httplib::Response& response)
+{
+    if (!isLoopback(request.remote_addr)) {
+        response.status = 403;
+        return response.set_content("the clock is moved from this computer only\n", "text/plain");
+    }
+    std::optional<int> days;
+    if (request.has_param("advance"))
+        days = parseDayCount(request.get_param_value("advance"), true);
+    else if (request.has_param("days"))
+        days = parseDayCount(request.get_param_value("days"), false);
+    else
+        days = 0;
+    if (!days) {
+        response.status = 400;
+        return response.set_content(
+            "advance=Nd or days=N, N from 1 to " + std::to_string(MaxClockDays) + "\n", "text/plain");
+    }
+    std::int64_t at = 0;
+    {
+        std::lock_guard lock(m_clockMutex);
+        at = now();
+        if (*days > 0) {
+            const std::int64_t later = daysLater(at, *days);
+            m_clockShift += later - at;
+            at = later;
+        }
+    }
+    response.set_content(localTimeText(at) + "\n", "text/plain; charset=utf-8");
 }
 
 void ReferenceService::servePicture(const std::string& name, const httplib::Request& request,

@@ -2,6 +2,7 @@
 #include "service/CommandLine.h"
 #include "service/RecordFile.h"
 #include "service/ReferenceService.h"
+#include "service/ServiceClock.h"
 
 #include <csignal>
 #include <cstdio>
@@ -42,6 +43,9 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("vorbel-service listening on %s\n", service.baseUrl().c_str());
+    if (line.options.clockStart)
+        std::printf("service clock starts at %s; %s/clock?advance=1d moves it a day on\n",
+                    localTimeText(*line.options.clockStart).c_str(), service.baseUrl().c_str());
     std::fflush(stdout);
     int received = 0;
     sigwait(&stopSignals, &received);

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 using namespace vorbel;
 using namespace vorbel::test;
@@ -129,6 +130,39 @@ TEST_F(FavouritesTest, CollectListSeeDropsAndRisesDelete)
     EXPECT_EQ(favouriteRows(favourites("U7")).size(), 0u);
     const PageText after = results("ipad2", "U7");
     EXPECT_EQ(after.line(rowStarts(after)[0] + 13), QStringLiteral("<TD>No</TD>"));
+}
+
+TEST_F(FavouritesTest, ADayLaterSomeCollectedOffersAreCheaperAndOnlyTheyAreDrops)
+{
+    m_now = *service::parseClockSetting("2026-12-08T10:00", 0);
+    service::ServiceOptions options;
+    options.clockStart = m_now.load();
+    startService(options);
+    const PageText listed = results("液晶电视", "U5");
+    const int offers = int(rowStarts(listed).size());
+    ASSERT_GE(offers, 20);
+    for (int i = 0; i < offers; ++i)
+        ASSERT_EQ(add("U5", firstOffer(listed, i).bh), 200);
+    EXPECT_EQ(favouriteRows(favourites("U5", true)).size(), 0u);
+
+    const auto moved = get("/clock?advance=1d");
+    ASSERT_TRUE(moved);
+    ASSERT_EQ(moved->body, "2026-12-09 10:00:00\n");
+    const std::vector<Row> all = favouriteRows(favourites("U5"));
+    ASSERT_EQ(int(all.size()), offers);
+    std::set<QString> cheaper;
+    int changed = 0;
+    for (const Row& row : all) {
+        if (cents(row.gxjg) < cents(row.scjg))
+            cheaper.insert(row.ufid);
+        changed += row.gxjg != row.scjg ? 1 : 0;
+    }
+    EXPECT_GT(cheaper.size(), 0u);
+    EXPECT_LT(changed, offers / 2) << "most offers keep yesterday's price";
+    std::set<QString> drops;
+    for (const Row& row : favouriteRows(favourites("U5", true)))
+        drops.insert(row.ufid);
+    EXPECT_EQ(drops, cheaper);
 }
 
 TEST_F(FavouritesTest, UnknownOffersAndMissingIdentitiesChangeNothing)
