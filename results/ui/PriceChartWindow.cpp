@@ -125,6 +125,9 @@ void PriceChartWindow::setAxes()
         from -= HourMsecs;
         to += HourMsecs;
     }
+    const qint64 edge = (to - from) / 40; // the marks at either end stay whole
+    from -= edge;
+    to += edge;
     auto* time = new QDateTimeAxis;
     time->setFormat(pricechart::axisFormat(to - from));
     time->setTickCount(6);
@@ -140,8 +143,11 @@ void PriceChartWindow::setAxes()
     const double margin = high > low ? (high - low) * 0.15 : std::max(1.0, high * 0.1);
     auto* price = new QValueAxis;
     price->setRange(std::max(0.0, low - margin), high + margin);
-    price->setLabelFormat(QStringLiteral("￥%.2f"));
+    // The label format is read as Latin-1, so the currency goes in the title.
+    price->setLabelFormat(QStringLiteral("%.2f"));
+    price->setTitleText(QStringLiteral("元"));
     price->setTickCount(6);
+    price->applyNiceNumbers();
     m_chart->addAxis(price, Qt::AlignLeft);
     for (QAbstractSeries* series : m_chart->series()) {
         series->attachAxis(time);

@@ -90,7 +90,9 @@ int rowWhere(const ResultGridModel& model, const std::function<bool(int)>& holds
 
 void PriceMemoryTest::marksAndTheHistoryWindowAfterSearchesOnTwoDays()
 {
-    WindowHarness harness;
+    service::ServiceOptions options;
+    options.pageSize = 200; // enough offers that a day surely moves some each way and leaves some
+    WindowHarness harness(options);
     Tfrmvorbel& window = harness.open();
     waitForStartUp(window);
     search(window, QStringLiteral("ipod"));
@@ -100,6 +102,8 @@ void PriceMemoryTest::marksAndTheHistoryWindowAfterSearchesOnTwoDays()
     QCOMPARE(markAt(model, 0), QStringLiteral("新"));
 
     harness.m_serviceNow += Day;
+    // The memory counts in whole seconds: a sighting in the same second as the first is no second one.
+    QTest::qWait(1100);
     search(window, QStringLiteral("ipod"));
     const int fell =
         rowWhere(model, [&](int row) { return markAt(model, row).startsWith(QStringLiteral("↓")); });
