@@ -8,6 +8,7 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QScatterSeries>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -58,6 +59,9 @@ PriceChartWindow::PriceChartWindow(QWidget* parent)
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_chart->setMargins(QMargins(4, 4, 4, 4));
 
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_name);
     layout->addWidget(m_view, 1);
@@ -73,6 +77,8 @@ void PriceChartWindow::showOffer(const ChartedOffer& offer, const std::vector<Pr
     rebuildSeries();
     m_summary->setText(summary());
     m_hover->clear();
+    if (!isVisible() && parentWidget()) // opened over the window it belongs to, not in a corner
+        move(parentWidget()->window()->geometry().center() - rect().center());
     show();
     raise();
     activateWindow();
@@ -96,13 +102,15 @@ void PriceChartWindow::rebuildSeries()
     steps->replace(points); // one change signal for the whole line, not one per point
     m_chart->addSeries(steps);
 
+    const auto [from, to] = timeRange();
     if (m_data.collected) {
+        // Across the whole axis: the collected price is a level to compare with, not a sighting.
         auto* collected = new QLineSeries;
         collected->setName(QStringLiteral("收藏价 ") + yuanText(m_data.collectedPrice));
         QPen pen(QColor(230, 120, 0), 1.5, Qt::DashLine);
         collected->setPen(pen);
-        collected->append(double(m_data.firstMsecs), *m_data.collected);
-        collected->append(double(std::max(m_data.lastMsecs, m_data.firstMsecs + 1)), *m_data.collected);
+        collected->append(double(from), *m_data.collected);
+        collected->append(double(to), *m_data.collected);
         m_chart->addSeries(collected);
     }
     if (!m_data.unchanged) {
@@ -114,10 +122,10 @@ void PriceChartWindow::rebuildSeries()
     m_chart->addSeries(markSeries(QStringLiteral("当前 ") + yuanText(m_data.current->price),
                                   QColor(30, 90, 200), m_data.current->at));
     m_chart->setTitle(m_data.unchanged ? pricechart::unchangedText() : QString());
-    setAxes();
+    setAxes(from, to);
 }
 
-void PriceChartWindow::setAxes()
+std::pair<qint64, qint64> PriceChartWindow::timeRange() const
 {
     qint64 from = m_data.firstMsecs;
     qint64 to = m_data.lastMsecs;
@@ -126,8 +134,11 @@ void PriceChartWindow::setAxes()
         to += HourMsecs;
     }
     const qint64 edge = (to - from) / 40; // the marks at either end stay whole
-    from -= edge;
-    to += edge;
+    return {from - edge, to + edge};
+}
+
+void PriceChartWindow::setAxes(qint64 from, qint64 to)
+{
     auto* time = new QDateTimeAxis;
     time->setFormat(pricechart::axisFormat(to - from));
     time->setTickCount(6);

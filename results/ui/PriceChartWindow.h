@@ -45,7 +45,9 @@ protected:
 
 private:
     void rebuildSeries();
-    void setAxes();
+    /// The stretch of time the x axis shows.
+    std::pair<qint64, qint64> timeRange() const;
+    void setAxes(qint64 from, qint64 to);
     QString summary() const;
 
     QChart* m_chart;
