@@ -153,6 +153,11 @@ TEST(CrashSafety, KilledSearchesLeaveASoundFileThatTheNextStartEmpties)
     std::mt19937 moments(seed);
     std::uniform_int_distribution<int> delay(0, int(whole.elapsedMs));
     int killedBeforeCommit = 0, killedAfterCommit = 0;
+    const auto historyRows = [](Database& db) {
+        return db.select(QStringLiteral("select count(*) from jgls")).rows.at(0).at(0).toInt();
+    };
+    int recorded = historyRows(*openFile(dir.path()));
+    ASSERT_EQ(recorded, Offers);
     for (int run = 1; run <= Kills; ++run) {
         SCOPED_TRACE("run " + std::to_string(run) + ", seed " + std::to_string(seed));
         const QString keyword = QStringLiteral("crash %1").arg(run); // new offers, new pictures
@@ -168,6 +173,11 @@ TEST(CrashSafety, KilledSearchesLeaveASoundFileThatTheNextStartEmpties)
         EXPECT_TRUE(std::includes(stored.begin(), stored.end(), killed.posted.begin(), killed.posted.end()))
             << killed.posted.size() << " posted, " << stored.size() << " stored";
         EXPECT_TRUE(stored.empty() || int(stored.size()) == Offers) << "a page is stored whole or not at all";
+        // Every keyword's offers are new to the memory: the page's prices are there exactly when its rows
+        // are.
+        const int history = historyRows(*db);
+        EXPECT_EQ(history - recorded, int(stored.size())) << "the page and its prices go together";
+        recorded = history;
         checkCache(dir.path(), checked);
 
         StandingQueries queries(*db);
