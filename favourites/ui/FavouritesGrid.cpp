@@ -214,14 +214,11 @@ PriceChartWindow* FavouritesGrid::priceChart() const
 
 void FavouritesGrid::showPriceChart(int row)
 {
-    const QString cph = m_model->text(row, column::cph);
-    const QString sjlx = m_model->text(row, column::sjlx);
-    if (cph.isEmpty())
-        return;
     const QString collected = m_model->text(row, column::scjg);
-    const ChartedOffer offer{cph, sjlx, m_model->text(row, column::cpmc),
-                             collected.isEmpty() ? std::nullopt : std::optional<QString>(collected)};
-    vorbel::showPriceChart(m_chart, m_view.window(), offer, m_history.history(cph, sjlx));
+    const auto offer =
+        chartedOffer(*m_model, row, collected.isEmpty() ? std::nullopt : std::optional<QString>(collected));
+    if (offer)
+        vorbel::showPriceChart(m_chart, m_view.window(), *offer, m_history.history(offer->cph, offer->sjlx));
 }
 
 void FavouritesGrid::deleteFavourite(int row)

@@ -1,5 +1,8 @@
 #include "results/ui/PriceChartWindow.h"
 
+#include "results/ResultGridModel.h"
+#include "store/Columns.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
@@ -202,6 +205,16 @@ QString PriceChartWindow::summaryText() const
 QString PriceChartWindow::hoverText() const
 {
     return m_hover->text();
+}
+
+std::optional<ChartedOffer> chartedOffer(const ResultGridModel& model, int row,
+                                         std::optional<QString> collectedPrice)
+{
+    const QString cph = model.text(row, column::cph);
+    if (cph.isEmpty())
+        return std::nullopt;
+    return ChartedOffer{cph, model.text(row, column::sjlx), model.text(row, column::cpmc),
+                        std::move(collectedPrice)};
 }
 
 PriceChartWindow& showPriceChart(QPointer<PriceChartWindow>& window, QWidget* parent,

@@ -58,6 +58,12 @@ private:
     pricechart::ChartData m_data;
 };
 
+class ResultGridModel;
+
+/// The offer of a grid's row; none when the row has no product id.
+std::optional<ChartedOffer> chartedOffer(const ResultGridModel& model, int row,
+                                         std::optional<QString> collectedPrice);
+
 /// Shows the offer in the grid's window, making the window on first use; window is the grid's pointer.
 PriceChartWindow& showPriceChart(QPointer<PriceChartWindow>& window, QWidget* parent,
                                  const ChartedOffer& offer, const std::vector<PriceRecord>& history);

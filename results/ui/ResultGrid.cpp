@@ -123,11 +123,8 @@ void ResultGrid::showPriceChart(int row)
 {
     const QString cph = m_model->text(row, column::cph);
     const QString sjlx = m_model->text(row, column::sjlx);
-    if (cph.isEmpty())
-        return;
-    const ChartedOffer offer{cph, sjlx, m_model->text(row, column::cpmc),
-                             collectedPriceOf(m_parts.database, cph, sjlx)};
-    vorbel::showPriceChart(m_chart, m_view.window(), offer, m_history.history(cph, sjlx));
+    if (const auto offer = chartedOffer(*m_model, row, collectedPriceOf(m_parts.database, cph, sjlx)))
+        vorbel::showPriceChart(m_chart, m_view.window(), *offer, m_history.history(cph, sjlx));
 }
 
 void ResultGrid::collect(int row)

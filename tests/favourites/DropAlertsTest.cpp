@@ -1,4 +1,5 @@
 #include "testing/EventLoop.h"
+#include "testing/FavouritesPages.h"
 #include "testing/LocalServer.h"
 #include "testing/StoreFixture.h"
 
@@ -18,29 +19,13 @@ using namespace vorbel::test;
 
 namespace {
 
-QStringList row(const QStringList& cells)
-{
-    QStringList lines{QStringLiteral("<TR>")};
-    for (const QString& cell : cells)
-        lines << QStringLiteral("<TD>") + cell + QStringLiteral("</TD>");
-    return lines << QStringLiteral("</TR>");
-}
-
-QStringList header()
-{
-    return row({QStringLiteral("序列"), QStringLiteral("用户"), QStringLiteral("收藏号"),
-                QStringLiteral("商品号"), QStringLiteral("商品名称"), QStringLiteral("小图"),
-                QStringLiteral("大图"), QStringLiteral("收藏时间"), QStringLiteral("收藏价格"),
-                QStringLiteral("更新价格"), QStringLiteral("链接"), QStringLiteral("商家")});
-}
-
 QStringList favourite(const QString& cph, const QString& name, const QString& collected,
                       const QString& current, const QString& shop = QStringLiteral("京东商城"))
 {
-    return row({QStringLiteral("1"), QStringLiteral("U1"), QStringLiteral("9"), cph, name,
-                QStringLiteral("http://x/s.jpg"), QStringLiteral("http://x/b.jpg"),
-                QStringLiteral("2026-12-01 10:00:00"), collected, current, QStringLiteral("http://s.cn/"),
-                shop});
+    return favouritesRow({QStringLiteral("1"), QStringLiteral("U1"), QStringLiteral("9"), cph, name,
+                          QStringLiteral("http://x/s.jpg"), QStringLiteral("http://x/b.jpg"),
+                          QStringLiteral("2026-12-01 10:00:00"), collected, current,
+                          QStringLiteral("http://s.cn/"), shop});
 }
 
 QString html(const QStringList& lines)
@@ -52,7 +37,7 @@ QString html(const QStringList& lines)
 TEST(PriceDropList, OnlyRowsWithANumericFallAreDrops)
 {
     const PageText page = PageText::fromLines(
-        header() +
+        favouritesHeader() +
         favourite(QStringLiteral("A"), QStringLiteral("手机&amp;壳"), QStringLiteral("100"),
                   QStringLiteral("90.5")) +
         favourite(QStringLiteral("B"), QStringLiteral("耳机"), QStringLiteral("100"), QStringLiteral("100")) +
@@ -98,6 +83,11 @@ protected:
         m_server.start();
         m_state.UserId = QStringLiteral("U1");
         m_state.UserPassword = QStringLiteral("P1");
+        makeAlerts();
+    }
+
+    void makeAlerts()
+    {
         const QString base = QString::fromStdString(m_server.url(""));
         m_alerts =
             std::make_unique<DropAlerts>(*m_db, m_network, m_state, ServiceConfig{base, base}, m_clock);
@@ -143,7 +133,7 @@ protected:
 TEST_F(DropAlertsTest, ADropIsAnnouncedOnceAndAFurtherFallAgain)
 {
     serve(
-        header() +
+        favouritesHeader() +
         favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"), QStringLiteral("90")) +
         favourite(QStringLiteral("B"), QStringLiteral("相机"), QStringLiteral("300"), QStringLiteral("250")));
     check();
@@ -155,18 +145,12 @@ TEST_F(DropAlertsTest, ADropIsAnnouncedOnceAndAFurtherFallAgain)
 
     // Announced stays announced for a new run on the same file.
     openStore();
-    m_alerts = std::make_unique<DropAlerts>(
-        *m_db, m_network, m_state,
-        ServiceConfig{QString::fromStdString(m_server.url("")), QString::fromStdString(m_server.url(""))},
-        m_clock);
-    QObject::connect(m_alerts.get(), &DropAlerts::freshDrops,
-                     [this](const std::vector<PriceDrop>& drops) { m_fresh.push_back(drops); });
-    QObject::connect(m_alerts.get(), &DropAlerts::checked, [this](int) { ++m_checks; });
+    makeAlerts();
     check();
     EXPECT_EQ(m_fresh.size(), 1u);
 
     serve(
-        header() +
+        favouritesHeader() +
         favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"), QStringLiteral("80")) +
         favourite(QStringLiteral("B"), QStringLiteral("相机"), QStringLiteral("300"), QStringLiteral("250")));
     check();
@@ -179,7 +163,7 @@ TEST_F(DropAlertsTest, TheListsPricesGoToTheMemoryAndTheFavouritesTableStaysAsIt
 {
     m_db->exec(QStringLiteral("insert into scnr (cph, sjlx, scjg) values ('Z', '淘宝', '10')"));
     serve(
-        header() +
+        favouritesHeader() +
         favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"), QStringLiteral("90")) +
         favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"), QStringLiteral("90")));
     check();
@@ -194,8 +178,8 @@ TEST_F(DropAlertsTest, TheListsPricesGoToTheMemoryAndTheFavouritesTableStaysAsIt
 
 TEST_F(DropAlertsTest, AFailedPageAnnouncesNothingAndKeepsNothing)
 {
-    serve(header() + favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"),
-                               QStringLiteral("90")),
+    serve(favouritesHeader() + favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"),
+                                         QStringLiteral("90")),
           500);
     check();
     EXPECT_TRUE(m_fresh.empty());
@@ -203,8 +187,8 @@ TEST_F(DropAlertsTest, AFailedPageAnnouncesNothingAndKeepsNothing)
     EXPECT_EQ(rows("jgls"), 0);
 
     // The same drop on a sound page later is still news.
-    serve(header() + favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"),
-                               QStringLiteral("90")));
+    serve(favouritesHeader() + favourite(QStringLiteral("A"), QStringLiteral("耳机"), QStringLiteral("100"),
+                                         QStringLiteral("90")));
     check();
     EXPECT_EQ(m_fresh.size(), 1u);
 }

@@ -1,4 +1,5 @@
 #include "testing/EventLoop.h"
+#include "testing/FavouritesPages.h"
 #include "testing/LocalServer.h"
 #include "testing/StoreFixture.h"
 
@@ -18,23 +19,6 @@ using namespace vorbel;
 using namespace vorbel::test;
 
 namespace {
-
-QStringList row(const QStringList& cells)
-{
-    QStringList lines{QStringLiteral("<TR>")};
-    for (const QString& cell : cells)
-        lines << (cell == QLatin1String("<empty>") ? QStringLiteral("<TD></TD>")
-                                                   : QStringLiteral("<TD>") + cell + QStringLiteral("</TD>"));
-    return lines << QStringLiteral("</TR>");
-}
-
-QStringList header()
-{
-    return row({QStringLiteral("序列"), QStringLiteral("用户"), QStringLiteral("收藏号"),
-                QStringLiteral("商品号"), QStringLiteral("商品名称"), QStringLiteral("小图"),
-                QStringLiteral("大图"), QStringLiteral("收藏时间"), QStringLiteral("收藏价格"),
-                QStringLiteral("更新价格"), QStringLiteral("链接"), QStringLiteral("商家")});
-}
 
 class FavouritesPageReaderTest : public StoreFixture
 {
@@ -65,10 +49,10 @@ protected:
     QStringList favourite(const QString& ufid, const QString& cph) const
     {
         const QString picture = QString::fromStdString(m_server.url("/pic/" + cph.toStdString() + ".jpg"));
-        return row({ufid, QStringLiteral("U1"), QStringLiteral("9"), cph, QStringLiteral("手机") + ufid,
-                    picture, picture, QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("100"),
-                    QStringLiteral("90"), QStringLiteral("http://s.cn/?pid=mm_1&amp;x=1"),
-                    QStringLiteral("京东商城")});
+        return favouritesRow(
+            {ufid, QStringLiteral("U1"), QStringLiteral("9"), cph, QStringLiteral("手机") + ufid, picture,
+             picture, QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("100"), QStringLiteral("90"),
+             QStringLiteral("http://s.cn/?pid=mm_1&amp;x=1"), QStringLiteral("京东商城")});
     }
 
     void readPage(const QStringList& lines, bool arrivedWhole = true)
@@ -94,7 +78,7 @@ protected:
 
 TEST_F(FavouritesPageReaderTest, HeaderAndThreeRowsGiveThreeRowsWithTheDesignedProgress)
 {
-    readPage(header() + favourite(QStringLiteral("1"), QStringLiteral("A")) +
+    readPage(favouritesHeader() + favourite(QStringLiteral("1"), QStringLiteral("A")) +
              favourite(QStringLiteral("2"), QStringLiteral("B")) +
              favourite(QStringLiteral("3"), QStringLiteral("C")));
     EXPECT_TRUE(m_recognised);
@@ -112,17 +96,17 @@ TEST_F(FavouritesPageReaderTest, EmptyCellLeavesTheFieldEmptyAndSharedPicturesDo
 {
     QStringList first = favourite(QStringLiteral("1"), QStringLiteral("S"));
     first[9] = QStringLiteral("<TD></TD>"); // scjg
-    readPage(header() + first + favourite(QStringLiteral("2"), QStringLiteral("S")));
+    readPage(favouritesHeader() + first + favourite(QStringLiteral("2"), QStringLiteral("S")));
     EXPECT_TRUE(m_queries->ADOQuery3.valueAt(0, QStringLiteral("scjg")).isNull());
     EXPECT_EQ(m_downloads.load(), 1);
-    readPage(header() + favourite(QStringLiteral("3"), QStringLiteral("S")));
+    readPage(favouritesHeader() + favourite(QStringLiteral("3"), QStringLiteral("S")));
     EXPECT_EQ(m_downloads.load(), 1); // already in the cache
 }
 
 TEST_F(FavouritesPageReaderTest, PriceDropsWithoutRowsReportZeroAndHeaderWithoutRowsStoresNothing)
 {
     m_state.PageMode = AppState::PriceDrops;
-    readPage(header());
+    readPage(favouritesHeader());
     EXPECT_TRUE(m_recognised);
     EXPECT_EQ(m_count, 0);
     readPage({QStringLiteral("<BODY>"), QStringLiteral("序列")});
@@ -157,7 +141,7 @@ TEST_F(FavouritesPageReaderTest, NamesAreStoredAsABrowserShowsThem)
 {
     QStringList marked = favourite(QStringLiteral("1"), QStringLiteral("M"));
     marked[5] = QStringLiteral("<TD>It's A&amp;B <b>粗</b></TD>"); // cpmc
-    readPage(header() + marked);
+    readPage(favouritesHeader() + marked);
     EXPECT_EQ(m_queries->ADOQuery3.valueAt(0, QStringLiteral("cpmc")).toString(),
               QStringLiteral("It's A&B 粗"));
 }
@@ -172,7 +156,7 @@ TEST_F(FavouritesPageReaderTest, UnknownPageIsNotRecognised)
 
 TEST_F(FavouritesPageReaderTest, ListRecordsEachFavouritesCurrentPriceOnce)
 {
-    readPage(header() + favourite(QStringLiteral("1"), QStringLiteral("A")) +
+    readPage(favouritesHeader() + favourite(QStringLiteral("1"), QStringLiteral("A")) +
              favourite(QStringLiteral("2"), QStringLiteral("A")) +
              favourite(QStringLiteral("3"), QStringLiteral("B")));
     EXPECT_EQ(m_count, 3);
@@ -185,7 +169,7 @@ TEST_F(FavouritesPageReaderTest, ListRecordsEachFavouritesCurrentPriceOnce)
     EXPECT_EQ(rows.rows[1][0].toString(), QStringLiteral("B"));
 
     m_clock.set(m_clock.now().addDays(1));
-    readPage(header() + favourite(QStringLiteral("1"), QStringLiteral("A")));
+    readPage(favouritesHeader() + favourite(QStringLiteral("1"), QStringLiteral("A")));
     EXPECT_EQ(m_db->select(QStringLiteral("select count(*), max(zjsj) from jgls where cph = 'A'")).rows[0],
               (QVariantList{1, "2026-12-09 10:00:00"}));
 }
