@@ -103,6 +103,7 @@ private:
                       bool faultsApply);
     void sendPage(httplib::Response& response, const std::string& utf8Markup, int status = 200);
     void sendBody(httplib::Response& response, std::string body, const std::string& type);
+    void sendWhole(httplib::Response& response, std::string body, const std::string& type);
     void sendHalf(httplib::Response& response, std::string body, const std::string& type);
     void sendDripping(httplib::Response& response, std::string body, const std::string& type);
     std::string pictureBytes(const std::string& name);
