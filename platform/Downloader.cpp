@@ -3,11 +3,14 @@
 #include "platform/WebAddress.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QSaveFile>
+#include <QSet>
+#include <QTemporaryFile>
 #include <QTimer>
+#include <filesystem>
 
 namespace vorbel {
 
@@ -22,6 +25,30 @@ QNetworkRequest fileRequest(const QUrl& url, int stallMs)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(stallMs);
     return request;
+}
+
+/// Writes bytes to a new file beside target and renames it over target, so the name never shows part of a
+/// body; the reason when that fails, with nothing left behind. The file is not synced to the disk: these
+/// are cache files, one lost with the machine is fetched again, and a sync per picture took longer than its
+/// transfer.
+QString saveAtomically(const QString& target, const QByteArray& bytes)
+{
+    QTemporaryFile file(target + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        return QStringLiteral("无法写入 %1: %2").arg(target, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString error = file.errorString();
+        return QStringLiteral("无法写入 %1: %2").arg(target, error);
+    }
+    file.close();
+    std::error_code failed;
+    // Replaces a file already at the name in one step, as the platform's own rename does.
+    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
+                            QFile::encodeName(target).toStdString(), failed);
+    if (failed)
+        return QStringLiteral("无法写入 %1: %2").arg(target, QString::fromLocal8Bit(failed.message()));
+    file.setAutoRemove(false); // it is the target now
+    return {};
 }
 
 } // namespace
@@ -57,8 +84,20 @@ void Downloader::download(const QUrl& url, const QString& target, QObject* conte
         m_queue.push_front(key);
     else
         m_queue.push_back(key);
-    // Start after the caller returns, so a callback never runs inside download().
-    QTimer::singleShot(0, this, &Downloader::startNext);
+    scheduleStart();
+}
+
+void Downloader::scheduleStart()
+{
+    // Start after the caller returns, so a callback never runs inside download(); one start serves every
+    // download queued before it runs.
+    if (m_startScheduled)
+        return;
+    m_startScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_startScheduled = false;
+        startNext();
+    });
 }
 
 void Downloader::startNext()
@@ -73,38 +112,34 @@ void Downloader::startNext()
 
 void Downloader::start(Job& job)
 {
-    if (const std::optional<QString> refused = openTarget(job)) {
+    if (const std::optional<QString> refused = refusal(job)) {
         finishLater(job.target, *refused);
         return;
     }
     ++m_running;
     job.reply = m_network.get(fileRequest(job.url, m_stallMs));
     QNetworkReply* reply = job.reply;
+    m_byReply.emplace(reply, &job);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
 }
 
-/// Opens the temporary file the body goes to; the reason when the download may not start.
-std::optional<QString> Downloader::openTarget(Job& job)
+/// Why the download may not start; nothing when it may.
+std::optional<QString> Downloader::refusal(const Job& job) const
 {
     if (!isWebAddress(job.url))
         return QStringLiteral("只能下载 http 或 https 地址: %1").arg(job.url.toString());
-    // A saved file follows a link at its name: never write through a link planted in the cache.
+    // The rename at the end would replace a link rather than follow it, but a link planted in the cache
+    // is refused outright, before anything is fetched for it.
     if (QFileInfo(job.target).isSymLink())
         return QStringLiteral("目标是符号链接，已拒绝写入: %1").arg(job.target);
-    job.file = std::make_unique<QSaveFile>(job.target);
-    if (!job.file->open(QIODevice::WriteOnly))
-        return QStringLiteral("无法写入 %1: %2").arg(job.target, job.file->errorString());
     return std::nullopt;
 }
 
 Downloader::Job* Downloader::jobOf(QNetworkReply* reply)
 {
-    for (auto& [target, job] : m_jobs) {
-        if (job->reply == reply)
-            return job.get();
-    }
-    return nullptr;
+    const auto found = m_byReply.find(reply);
+    return found == m_byReply.end() ? nullptr : found->second;
 }
 
 void Downloader::onReadyRead(QNetworkReply* reply)
@@ -112,14 +147,15 @@ void Downloader::onReadyRead(QNetworkReply* reply)
     Job* job = jobOf(reply);
     if (!job)
         return;
-    const QByteArray chunk = reply->readAll();
-    job->received += chunk.size();
-    if (job->received > m_maxBytes) {
+    if (job->body.size() + reply->bytesAvailable() > m_maxBytes) {
         finish(job->target, false,
                QStringLiteral("文件过大（超过 %1 字节）: %2").arg(m_maxBytes).arg(job->url.toString()));
         return;
     }
-    job->file->write(chunk);
+    if (job->body.isEmpty())
+        job->body = reply->readAll(); // most pictures arrive in one piece: no copy
+    else
+        job->body += reply->readAll();
 }
 
 void Downloader::onFinished(QNetworkReply* reply)
@@ -129,8 +165,8 @@ void Downloader::onFinished(QNetworkReply* reply)
     if (!job)
         return;
     QString error = failure(*job);
-    if (error.isEmpty() && !job->file->commit())
-        error = job->file->errorString();
+    if (error.isEmpty())
+        error = saveAtomically(job->target, job->body);
     finish(job->target, error.isEmpty(),
            error.isEmpty() ? QString() : job->url.toString() + QStringLiteral(": ") + error);
 }
@@ -145,7 +181,7 @@ QString Downloader::failure(const Job& job) const
         return QStringLiteral("HTTP %1").arg(status);
     if (job.reply->error() != QNetworkReply::NoError)
         return job.reply->errorString(); // the body was cut off
-    if (job.received == 0)
+    if (job.body.isEmpty())
         return QStringLiteral("空文件");
     return {};
 }
@@ -162,14 +198,7 @@ void Downloader::finish(const QString& target, bool ok, const QString& error)
         return;
     const std::unique_ptr<Job> job = std::move(found->second);
     m_jobs.erase(found);
-    if (job->reply) {
-        --m_running;
-        job->reply->disconnect(this);
-        job->reply->abort();
-        job->reply->deleteLater();
-    }
-    if (job->file)
-        job->file->cancelWriting(); // after a commit nothing is left to remove
+    drop(*job);
     // The job is out of the table first: a callback may download the same target again.
     for (Waiter& waiter : job->waiters) {
         if (!waiter.hasContext || waiter.context)
@@ -182,18 +211,18 @@ void Downloader::drop(Job& job)
 {
     if (job.reply) {
         --m_running;
+        m_byReply.erase(job.reply);
         job.reply->disconnect(this);
         job.reply->abort();
         job.reply->deleteLater();
         job.reply = nullptr;
     }
-    if (job.file)
-        job.file->cancelWriting();
+    job.body.clear();
 }
 
 void Downloader::cancel(const QObject* owner)
 {
-    bool stopped = false;
+    QSet<QString> stopped;
     for (auto it = m_jobs.begin(); it != m_jobs.end();) {
         Job& job = *it->second;
         std::erase_if(job.waiters, [owner](const Waiter& waiter) {
@@ -204,12 +233,14 @@ void Downloader::cancel(const QObject* owner)
             continue;
         }
         drop(job);
-        std::erase(m_queue, it->first);
+        stopped.insert(it->first);
         it = m_jobs.erase(it);
-        stopped = true;
     }
-    if (stopped)
-        startNext();
+    if (stopped.empty())
+        return;
+    // One pass over the queue: a search cancelled with a thousand pictures queued drops them all at once.
+    std::erase_if(m_queue, [&stopped](const QString& target) { return stopped.contains(target); });
+    startNext();
 }
 
 void Downloader::cancelAll()
@@ -219,6 +250,7 @@ void Downloader::cancelAll()
     m_jobs.clear();
     for (const auto& [target, job] : jobs)
         drop(*job);
+    m_byReply.clear();
     m_running = 0;
 }
 

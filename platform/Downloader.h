@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -8,18 +9,19 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QNetworkAccessManager;
 class QNetworkReply;
-class QSaveFile;
 
 namespace vorbel {
 
 /// Downloads files without blocking the window, several at once. A file appears under its name only
-/// after its whole body arrived (it is written under a temporary name and renamed), so a failure never
-/// leaves a partial or empty file. Only http and https are fetched, redirects are not followed, and a
-/// status outside 2xx, an empty body, a body over the size cap or a transfer that stalls fails.
+/// after its whole body arrived (the body is held in memory, written under a temporary name and renamed),
+/// so a failure never leaves a partial or empty file. Only http and https are fetched, redirects are not
+/// followed, and a status outside 2xx, an empty body, a body over the size cap or a transfer that stalls
+/// fails.
 class Downloader : public QObject
 {
     Q_OBJECT
@@ -70,13 +72,13 @@ private:
         QString target;
         std::vector<Waiter> waiters;
         QNetworkReply* reply = nullptr;
-        std::unique_ptr<QSaveFile> file;
-        qint64 received = 0;
+        QByteArray body;
     };
 
+    void scheduleStart();
     void startNext();
     void start(Job& job);
-    std::optional<QString> openTarget(Job& job);
+    std::optional<QString> refusal(const Job& job) const;
     void onReadyRead(QNetworkReply* reply);
     void onFinished(QNetworkReply* reply);
     Job* jobOf(QNetworkReply* reply);
@@ -87,7 +89,11 @@ private:
 
     QNetworkAccessManager& m_network;
     std::map<QString, std::unique_ptr<Job>> m_jobs; // by target
+    // A page queues a thousand pictures and each reply signals several times: finding a reply's job by
+    // walking the table cost more than the transfer.
+    std::unordered_map<const QNetworkReply*, Job*> m_byReply;
     std::deque<QString> m_queue;
+    bool m_startScheduled = false;
     int m_running = 0;
     int m_maxConcurrent = DefaultMaxConcurrent;
     qint64 m_maxBytes = DefaultMaxBytes;

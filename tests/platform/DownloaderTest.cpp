@@ -245,3 +245,68 @@ TEST_F(DownloaderTest, CookiesOfPagesGoWithDownloads)
     EXPECT_TRUE(fetch(m_server.url("/pic.jpg"), QStringLiteral("c.jpg")).ok);
     EXPECT_NE(m_server.header("Cookie").find("sid=42"), std::string::npos);
 }
+
+TEST_F(DownloaderTest, AFirstDownloadOvertakesTheQueue)
+{
+    m_downloader.setMaxConcurrent(1);
+    std::vector<QString> order;
+    const auto note = [&order](const QString& name) {
+        return [&order, name](bool ok, const QString&) {
+            order.push_back(ok ? name : QStringLiteral("failed"));
+        };
+    };
+    m_downloader.download(m_server.url("/gated.jpg"), target(QStringLiteral("held.jpg")), &m_context,
+                          note(QStringLiteral("held")));
+    ASSERT_TRUE(waitUntil([&] { return m_server.gate().waiting() == 1; }));
+    for (const char* name : {"a", "b"})
+        m_downloader.download(m_server.url("/pic.jpg"), target(QString::fromLatin1(name)), &m_context,
+                              note(QString::fromLatin1(name)));
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("clicked")), &m_context,
+                          note(QStringLiteral("clicked")), Downloader::Priority::First);
+    // A second request for a queued target moves it ahead too.
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("b")), nullptr,
+                          note(QStringLiteral("b2")), Downloader::Priority::First);
+    m_server.gate().open();
+    ASSERT_TRUE(waitUntil([&] { return order.size() == 5; }));
+    EXPECT_EQ(order, (std::vector<QString>{QStringLiteral("held"), QStringLiteral("b"), QStringLiteral("b2"),
+                                           QStringLiteral("clicked"), QStringLiteral("a")}));
+}
+
+TEST_F(DownloaderTest, CancellingAnOwnerLeavesTheOthersDownloads)
+{
+    m_downloader.setMaxConcurrent(2);
+    QObject search, favourites;
+    int searchCalls = 0;
+    std::vector<Result> kept(3);
+    // Two of the search's downloads hold both places; the rest wait in the queue behind them.
+    for (int i = 0; i < 4; ++i)
+        m_downloader.download(m_server.url(i < 2 ? "/gated.jpg" : "/pic.jpg"),
+                              target(QStringLiteral("s%1.jpg").arg(i)), &search,
+                              [&](bool, const QString&) { ++searchCalls; });
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("f0.jpg")), &favourites,
+                          recorder(kept[0]));
+    // A target both wait for goes on for the one that still waits.
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("shared.jpg")), &search,
+                          [&](bool, const QString&) { ++searchCalls; });
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("shared.jpg")), &favourites,
+                          recorder(kept[1]));
+    m_downloader.download(m_server.url("/pic.jpg"), target(QStringLiteral("free.jpg")), nullptr,
+                          recorder(kept[2]));
+    ASSERT_TRUE(waitUntil([&] { return m_server.gate().waiting() == 2; }));
+    EXPECT_EQ(m_downloader.pending(), 7);
+
+    m_downloader.cancel(&search);
+    EXPECT_EQ(m_downloader.pending(), 3);
+    ASSERT_TRUE(waitUntil(
+        [&] { return std::all_of(kept.begin(), kept.end(), [](const Result& r) { return r.calls == 1; }); }));
+    for (const Result& result : kept)
+        EXPECT_TRUE(result.ok) << result.error.toStdString();
+    m_server.gate().open();
+    ASSERT_TRUE(waitUntil([&] { return m_server.gate().waiting() == 0; }));
+    waitForALaterDownload();
+    EXPECT_EQ(searchCalls, 0);
+    QStringList files = leftovers();
+    files.sort();
+    EXPECT_EQ(files, (QStringList{QStringLiteral("f0.jpg"), QStringLiteral("free.jpg"),
+                                  QStringLiteral("shared.jpg")}));
+}
