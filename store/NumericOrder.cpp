@@ -121,8 +121,12 @@ int compareStoredValues(const QVariant& a, const QVariant& b)
 
 int compareNumericText(const QVariant& a, const QVariant& b, bool descending)
 {
-    const std::optional<double> na = numericValue(a);
-    const std::optional<double> nb = numericValue(b);
+    return compareNumericText(a, numericValue(a), b, numericValue(b), descending);
+}
+
+int compareNumericText(const QVariant& a, std::optional<double> na, const QVariant& b,
+                       std::optional<double> nb, bool descending)
+{
     if (na.has_value() != nb.has_value())
         return na ? -1 : 1;
     int order = na ? threeWay(*na, *nb) : 0;

@@ -26,6 +26,10 @@ std::optional<double> numericValue(QStringView text);
 /// Three-way order of two values of a numeric-text field, as the statements order them: numbers before
 /// the rest whatever the direction; numbers by value, equal values and the rest by their text (null first).
 int compareNumericText(const QVariant& a, const QVariant& b, bool descending);
+/// The same with the numbers the values stand for already taken (numericValue of each), for sorts that
+/// compare each value many times.
+int compareNumericText(const QVariant& a, std::optional<double> na, const QVariant& b,
+                       std::optional<double> nb, bool descending);
 
 /// Three-way order of two values of any other field, as the engine orders them: null, then numbers by
 /// value, then texts, then blobs.

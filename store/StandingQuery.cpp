@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <numeric>
 
 namespace vorbel {
 
@@ -438,22 +439,43 @@ void StandingQuery::setSort(const QString& expression)
     for (const SortTerm& term : terms)
         columns.emplace_back(requireField(term.field), term);
     postPending();
-    std::sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
-        for (const auto& [column, term] : columns) {
-            const QVariant& va = a.values[column];
-            const QVariant& vb = b.values[column];
-            const int order = isNumericTextField(term.field)
-                                  ? compareNumericText(va, vb, term.descending)
-                                  : (term.descending ? -1 : 1) * compareStoredValues(va, vb);
-            if (order != 0)
-                return order < 0;
+    // Each value's number is taken once, not at every one of the sort's comparisons: a title click on ten
+    // thousand offers parsed each price some thirty times.
+    const std::size_t count = columns.size();
+    std::vector<bool> numeric(count);
+    for (std::size_t t = 0; t < count; ++t)
+        numeric[t] = isNumericTextField(columns[t].second.field);
+    std::vector<std::optional<double>> numbers(m_rows.size() * count);
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        for (std::size_t t = 0; t < count; ++t) {
+            if (numeric[t])
+                numbers[row * count + t] = numericValue(m_rows[row].values[columns[t].first]);
         }
-        return a.sequence < b.sequence;
+    }
+    std::vector<std::size_t> order(m_rows.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        for (std::size_t t = 0; t < count; ++t) {
+            const auto& [column, term] = columns[t];
+            const QVariant& va = m_rows[a].values[column];
+            const QVariant& vb = m_rows[b].values[column];
+            const int compared = numeric[t] ? compareNumericText(va, numbers[a * count + t], vb,
+                                                                 numbers[b * count + t], term.descending)
+                                            : (term.descending ? -1 : 1) * compareStoredValues(va, vb);
+            if (compared != 0)
+                return compared < 0;
+        }
+        return m_rows[a].sequence < m_rows[b].sequence;
     });
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    for (const std::size_t row : order)
+        sorted.push_back(std::move(m_rows[row]));
+    m_rows = std::move(sorted);
     m_sort = expression;
     m_eof = m_rows.empty();
     m_current = m_rows.empty() ? -1 : 0;
-    Q_EMIT reset();
+    Q_EMIT reordered();
     Q_EMIT currentChanged(m_current);
 }
 

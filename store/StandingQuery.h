@@ -88,12 +88,14 @@ public:
     /// Sorts the open snapshot, e.g. "jg DESC" or "rc ASC"; `jg` and `rc` by numeric value with the rows
     /// that hold no number after the numbers, other fields as the engine orders them; ties keep the
     /// statement's order. An empty expression restores the statement's order. The first row becomes
-    /// current.
+    /// current. Signals reordered(), not reset(): the records are the same ones.
     void setSort(const QString& expression);
     QString sort() const { return m_sort; }
 
 Q_SIGNALS:
     void reset();
+    /// The same records in another order (setSort).
+    void reordered();
     void rowChanged(int row);
     void rowAppended(int row);
     void rowRemoved(int row);

@@ -338,6 +338,7 @@ TEST_F(StandingQueryTest, SignalsDescribeEveryChangeOfTheSnapshot)
         return [&seen, what](int row) { seen.push_back(what + std::to_string(row)); };
     };
     QObject::connect(&query, &StandingQuery::reset, [&] { seen.push_back("reset"); });
+    QObject::connect(&query, &StandingQuery::reordered, [&] { seen.push_back("reordered"); });
     QObject::connect(&query, &StandingQuery::rowAppended, record("append "));
     QObject::connect(&query, &StandingQuery::rowChanged, record("change "));
     QObject::connect(&query, &StandingQuery::rowRemoved, record("remove "));
@@ -353,8 +354,8 @@ TEST_F(StandingQueryTest, SignalsDescribeEveryChangeOfTheSnapshot)
     query.post();
     query.deleteCurrent();
     query.setSort(QStringLiteral("ufid DESC"));
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"reset", "append 0", "append 1", "change 0", "remove 0", "reset"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"reset", "append 0", "append 1", "change 0", "remove 0",
+                                              "reordered"}));
 }
 
 } // namespace
