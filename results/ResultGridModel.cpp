@@ -17,6 +17,11 @@ ResultGridModel::ResultGridModel(StandingQuery& query, std::span<const GridColum
         readPriceMarks();
         endResetModel();
     });
+    // A sort shows the same records: their marks stay as they were read.
+    connect(&query, &StandingQuery::reordered, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
     connect(&query, &StandingQuery::rowAppended, this, [this](int row) {
         beginInsertRows({}, row, row);
         m_rows = m_query.recordCount();
@@ -117,13 +122,24 @@ void ResultGridModel::readPriceMarks()
     if (!m_history)
         return;
     try {
+        // One read of the history for every offer shown: a statement per row made a shop box click on
+        // ten thousand offers wait for ten thousand statements.
+        QList<PriceHistory::Offer> offers;
+        offers.reserve(m_query.recordCount());
+        for (int row = 0; row < m_query.recordCount(); ++row)
+            offers.append({text(row, column::cph), text(row, column::sjlx)});
+        const QHash<PriceHistory::Offer, std::vector<PriceRecord>> histories = m_history->histories(offers);
+        const std::vector<PriceRecord> none;
         for (int row = 0; row < m_query.recordCount(); ++row) {
-            const QString key = markKey(row);
-            if (m_marks.contains(key) || text(row, column::cph).isEmpty())
+            const PriceHistory::Offer& offer = offers.at(row);
+            if (offer.first.isEmpty())
                 continue;
-            m_marks.insert(
-                key, pricemark::markOf(m_history->history(text(row, column::cph), text(row, column::sjlx)),
-                                       text(row, m_priceField)));
+            const QString price = text(row, m_priceField);
+            const QString key = offer.first + QLatin1Char('\n') + offer.second + QLatin1Char('\n') + price;
+            if (m_marks.contains(key))
+                continue;
+            const auto found = histories.constFind(offer);
+            m_marks.insert(key, pricemark::markOf(found == histories.constEnd() ? none : *found, price));
         }
     } catch (const StoreError& error) {
         // Marks are an extra: a store that cannot be read leaves the prices bare, the grid goes on.

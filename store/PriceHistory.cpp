@@ -2,6 +2,8 @@
 
 #include "store/Database.h"
 
+#include <QStringList>
+
 namespace vorbel {
 
 namespace {
@@ -51,6 +53,48 @@ std::vector<PriceRecord> PriceHistory::history(const QString& cph, const QString
     for (const QVariantList& row : rows.rows)
         records.push_back({row.value(0).toString(), row.value(1).toString(), row.value(2).toString()});
     return records;
+}
+
+QHash<PriceHistory::Offer, std::vector<PriceRecord>> PriceHistory::histories(const QList<Offer>& offers)
+{
+    QSet<Offer> wanted;
+    QSet<QString> seenProducts;
+    QStringList products;
+    for (const Offer& offer : offers) {
+        if (offer.first.isEmpty())
+            continue;
+        wanted.insert({offer.first, bound(offer.second)});
+        if (!seenProducts.contains(offer.first)) {
+            seenProducts.insert(offer.first);
+            products << offer.first;
+        }
+    }
+    QHash<Offer, std::vector<PriceRecord>> found;
+    // Well under the engine's limit of bound values in one statement.
+    constexpr qsizetype Chunk = 500;
+    for (qsizetype first = 0; first < products.size(); first += Chunk) {
+        const QStringList chunk = products.mid(first, Chunk);
+        QString marks = QStringLiteral("?");
+        marks += QStringLiteral(",?").repeated(chunk.size() - 1);
+        QVariantList binds;
+        binds.reserve(chunk.size());
+        for (const QString& cph : chunk)
+            binds << cph;
+        // The index (cph, sjlx, sj) and its row ids give this order without a sort.
+        const ResultSet rows =
+            m_db.select(QStringLiteral("select cph, sjlx, jg, sj, zjsj from jgls where cph in (%1) "
+                                       "order by cph, sjlx, sj, rowid")
+                            .arg(marks),
+                        binds);
+        for (const QVariantList& row : rows.rows) {
+            Offer offer{row.value(0).toString(), bound(row.value(1).toString())};
+            if (!wanted.contains(offer))
+                continue; // the product in a shop the caller did not ask for
+            found[offer].push_back(
+                {row.value(2).toString(), row.value(3).toString(), row.value(4).toString()});
+        }
+    }
+    return found;
 }
 
 int PriceHistory::prune(const QDateTime& now)

@@ -195,6 +195,41 @@ TEST_F(PriceHistoryTest, PageRecordsEachOfferOnceAtItsFirstPrice)
               (QStringList{"100@2026-03-02 09:15:00~2026-03-02 09:15:00"}));
 }
 
+TEST_F(PriceHistoryTest, HistoriesOfManyOffersAreEachOffersOwnHistory)
+{
+    // More products than one statement takes, each in two shops, with a few prices each.
+    QList<PriceHistory::Offer> asked;
+    for (int i = 0; i < 1200; ++i) {
+        const QString cph = QStringLiteral("p%1").arg(i);
+        for (int day = 0; day < 1 + i % 3; ++day)
+            m_history->record(cph, QStringLiteral("淘宝网"), QString::number(100 - day), Monday.addDays(day));
+        m_history->record(cph, QStringLiteral("京东商城"), QStringLiteral("55"), Monday);
+        if (i % 2 == 0)
+            asked.append({cph, QStringLiteral("淘宝网")});
+    }
+    m_history->record(QStringLiteral("noshop"), QString(), QStringLiteral("5"), Monday);
+    asked.append({QStringLiteral("noshop"), QString()});
+    asked.append({QStringLiteral("never"), QStringLiteral("淘宝网")});
+    asked.append({QStringLiteral("p0"), QStringLiteral("淘宝网")}); // asked twice
+
+    const auto found = m_history->histories(asked);
+    EXPECT_EQ(found.size(), 601); // the 600 asked, the one without a shop; never seen is left out
+    EXPECT_FALSE(found.contains({QStringLiteral("p0"), QStringLiteral("京东商城")}));
+    EXPECT_FALSE(found.contains({QStringLiteral("p1"), QStringLiteral("淘宝网")}));
+    EXPECT_FALSE(found.contains({QStringLiteral("never"), QStringLiteral("淘宝网")}));
+    for (const PriceHistory::Offer& offer : asked) {
+        const std::vector<PriceRecord> one = m_history->history(offer.first, offer.second);
+        const std::vector<PriceRecord> many = found.value(offer);
+        ASSERT_EQ(many.size(), one.size()) << offer.first.toStdString();
+        for (std::size_t i = 0; i < one.size(); ++i) {
+            EXPECT_EQ(many[i].price, one[i].price);
+            EXPECT_EQ(many[i].firstSeen, one[i].firstSeen);
+            EXPECT_EQ(many[i].lastSeen, one[i].lastSeen);
+        }
+    }
+    EXPECT_EQ(found.value({QStringLiteral("p1196"), QStringLiteral("淘宝网")}).size(), 3u);
+}
+
 TEST_F(PriceHistoryTest, PruningDropsOnlyRowsLastSeenMoreThanTwoYearsAgo)
 {
     const QDateTime now(QDate(2026, 6, 1), QTime(12, 0, 0));
