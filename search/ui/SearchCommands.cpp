@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
 #include <algorithm>
 
@@ -43,11 +44,16 @@ void SearchCommands::connectBoxes()
     const auto& boxes = m_view.shopBoxes;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         // A box set by a handler signals its own change at once, so the handlers cascade as they nest.
+        // Only the outermost reads the list, once the boxes have settled: every handler of a cascade
+        // would read the same rows, and "全部" alone would read ten thousand offers eight times.
         connect(boxes[i], &QCheckBox::toggled, this, [this, boxes, i](bool ticked) {
             guarded(m_parts.services.messages, [&] {
+                ++m_cascadeDepth;
+                const auto settled = qScopeGuard([this] { --m_cascadeDepth; });
                 for (const auto& [other, state] : ShopBoxCascade::followUps(int(i), ticked))
                     boxes[std::size_t(other)]->setChecked(state);
-                get_cxnr();
+                if (m_cascadeDepth == 1)
+                    get_cxnr();
             });
         });
     }

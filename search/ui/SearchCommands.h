@@ -58,6 +58,8 @@ private:
     ResultPageReader* m_reader;
     /// Why the page being read did not arrive whole; empty when it did.
     QString m_pageError;
+    /// How many shop box handlers are running, one inside the other.
+    int m_cascadeDepth = 0;
 };
 
 } // namespace vorbel
