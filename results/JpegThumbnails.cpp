@@ -36,13 +36,18 @@ void watchScans(j_common_ptr info)
         onError(info);
 }
 
-int scaleDenominator(unsigned width, unsigned height, QSize target)
+/// The smallest DCT scale M/8 (libjpeg-turbo offers M = 1 … 16) whose output covers the target, so the
+/// smooth scale that follows only ever shrinks a little; a picture smaller than the target even at 16/8
+/// is decoded at 16/8, the largest. The output sizes are the library's own (it rounds up), asked per M.
+void chooseDctScale(jpeg_decompress_struct& info, QSize target)
 {
-    for (int denominator : {8, 4, 2}) {
-        if (int(width) / denominator >= target.width() && int(height) / denominator >= target.height())
-            return denominator;
+    info.scale_denom = 8;
+    for (unsigned m = 1; m <= 16; ++m) {
+        info.scale_num = m;
+        jpeg_calc_output_dimensions(&info);
+        if (int(info.output_width) >= target.width() && int(info.output_height) >= target.height())
+            return;
     }
-    return 1;
 }
 
 /// The decode itself; everything it allocates lives in `info`, which the caller destroys on every path.
@@ -65,8 +70,7 @@ bool decodeInto(jpeg_decompress_struct& info, ErrorManager& errors, const QByteA
     // Straight into the window's own pixel layout (alpha always 0xFF), so scaling and painting the
     // picture convert nothing.
     info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
-    info.scale_num = 1;
-    info.scale_denom = unsigned(scaleDenominator(info.image_width, info.image_height, target));
+    chooseDctScale(info, target);
     jpeg_start_decompress(&info);
     image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
     while (info.output_scanline < info.output_height) {

@@ -8,10 +8,10 @@
 
 namespace vorbel {
 
-/// Decodes a JPEG file near a target size with libjpeg's DCT scaling (1/1 … 1/8, the smallest scale that
-/// still covers the target). A file that is not a JPEG it can decode, larger than 8000 × 8000 or with more
-/// than 100 progressive scans gives a null image. A file cut short inside its picture data shows the part
-/// that arrived, the rest filled as libjpeg fills it.
+/// Decodes a JPEG file near a target size with libjpeg-turbo's DCT scaling (M/8 for M = 1 … 16, the
+/// smallest scale that still covers the target, or 16/8 when none does). A file that is not a JPEG it can
+/// decode, larger than 8000 × 8000 or with more than 100 progressive scans gives a null image. A file cut
+/// short inside its picture data shows the part that arrived, the rest filled as libjpeg fills it.
 QImage decodeJpegNear(const QString& path, QSize target);
 QImage decodeJpegNear(const QByteArray& bytes, QSize target);
 

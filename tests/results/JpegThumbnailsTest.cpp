@@ -84,14 +84,22 @@ TEST(JpegThumbnails, DctScalingPicksTheSmallestScaleCoveringTheTarget)
     const QSize cell(82, 80);
     const QImage eighth = decodeJpegNear(savedJpeg(800, 800), cell);
     ASSERT_FALSE(eighth.isNull());
-    EXPECT_EQ(eighth.size(), QSize(100, 100));
+    EXPECT_EQ(eighth.size(), QSize(100, 100)); // 1/8
     EXPECT_GT(eighth.pixelColor(50, 50).green(), 150);
-    EXPECT_EQ(decodeJpegNear(savedJpeg(400, 400), cell).size(), QSize(100, 100)); // 1/4
-    EXPECT_EQ(decodeJpegNear(savedJpeg(200, 200), cell).size(), QSize(100, 100)); // 1/2
-    EXPECT_EQ(decodeJpegNear(savedJpeg(100, 100), cell).size(), QSize(100, 100)); // whole
-    EXPECT_EQ(decodeJpegNear(savedJpeg(60, 40), cell).size(), QSize(60, 40));     // smaller than the cell
-    // One side decides: 1/8 of 1600 would do for the width, but the height needs 1/2.
+    EXPECT_EQ(decodeJpegNear(savedJpeg(400, 400), cell).size(), QSize(100, 100)); // 2/8
+    EXPECT_EQ(decodeJpegNear(savedJpeg(200, 200), cell).size(), QSize(100, 100)); // 4/8
+    // Between the powers of two: 6/8 of 120 would be 90, 5/8 only 75, short of the cell.
+    EXPECT_EQ(decodeJpegNear(savedJpeg(120, 120), cell).size(), QSize(90, 90));
+    // 7/8 of 100 is 87.5, rounded up as libjpeg does; 6/8 (75) would leave the cell short.
+    EXPECT_EQ(decodeJpegNear(savedJpeg(100, 100), cell).size(), QSize(88, 88));
+    // A picture smaller than the cell is enlarged by the decode, as far as the height needs: 16/8.
+    EXPECT_EQ(decodeJpegNear(savedJpeg(60, 40), cell).size(), QSize(120, 80));
+    // Even 16/8 is short: the largest scale there is.
+    EXPECT_EQ(decodeJpegNear(savedJpeg(30, 30), cell).size(), QSize(60, 60));
+    // One side decides: 1/8 of 1600 would do for the width, but the height needs 4/8.
     EXPECT_EQ(decodeJpegNear(savedJpeg(1600, 200), cell).size(), QSize(800, 100));
+    // A picture exactly the cell's size is decoded whole.
+    EXPECT_EQ(decodeJpegNear(savedJpeg(82, 80), cell).size(), QSize(82, 80));
 }
 
 TEST(JpegThumbnails, GreyAndProgressivePicturesDecode)
