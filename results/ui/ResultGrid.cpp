@@ -45,6 +45,8 @@ ResultGrid::ResultGrid(QTableView& view, FindBar& findBar, const FeatureParts& p
     StandingQuery& pictures = parts.queries.qry1;
     connect(&pictures, &StandingQuery::reset, this, [this] { m_registerStale = true; });
     connect(&pictures, &StandingQuery::rowAppended, this, [this] { m_registerStale = true; });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_firstScreenDue = true; });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ResultGrid::paintFirstScreen);
     connect(&view, &QTableView::clicked, this, [this](const QModelIndex& index) {
         guarded(m_parts.services.messages, [&] { DBGridEh1CellClick(index); });
     });
@@ -61,6 +63,20 @@ void ResultGrid::configureView()
     m_view.horizontalHeader()->setSectionsClickable(true); // the price and popularity titles sort
     m_viewport = m_view.viewport();
     m_viewport->installEventFilter(this);
+}
+
+void ResultGrid::paintFirstScreen()
+{
+    // The reader posts a page's offers in one go, without the event loop: the screen a person sees first
+    // is painted once its rows are in, rather than after the last of a thousand.
+    if (!m_firstScreenDue || !m_view.isVisible())
+        return;
+    const int screenRows =
+        m_view.viewport()->height() / std::max(1, m_view.verticalHeader()->defaultSectionSize());
+    if (m_model->rowCount() <= screenRows)
+        return;
+    m_firstScreenDue = false;
+    m_view.viewport()->repaint();
 }
 
 bool ResultGrid::isRegistered(const QString& cph)

@@ -53,6 +53,7 @@ protected:
 
 private:
     void configureView();
+    void paintFirstScreen();
     void collect(int row);
     void showLargePicture(int row);
     bool isRegistered(const QString& cph);
@@ -65,6 +66,8 @@ private:
     ThumbnailCache m_thumbnails;
     QSet<QString> m_registered;
     bool m_registerStale = true;
+    /// The list was opened anew and its first screen of rows is not painted yet.
+    bool m_firstScreenDue = false;
     TitleSort m_sort;
     ResultGridDelegate* m_delegate = nullptr;
     GridTools* m_tools;
