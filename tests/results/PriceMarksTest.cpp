@@ -36,6 +36,19 @@ TEST(PriceChangeMark, EqualAmountsAndTextsThatAreNoNumbersGiveNothing)
     EXPECT_FALSE(changeMark(QStringLiteral("1e3"), QStringLiteral("5")));
 }
 
+TEST(PriceChangeMark, DecimalsAreWholeYuanOfTwelveDigitsAndSixPlacesAtMost)
+{
+    EXPECT_EQ(parseDecimal(QStringLiteral("10.5")), 10'500'000);
+    EXPECT_EQ(parseDecimal(QStringLiteral(" \t99\n")), 99'000'000);
+    EXPECT_EQ(parseDecimal(QStringLiteral("12.")), 12'000'000);
+    EXPECT_EQ(parseDecimal(QStringLiteral("0.000001")), 1);
+    EXPECT_EQ(parseDecimal(QStringLiteral("999999999999.999999")), 999'999'999'999'999'999);
+    for (const char16_t* text : {u"", u" ", u".5", u"-1", u"+1", u"1e3", u"1,000", u"1.2.3", u"1 2",
+                                 u"1234567890123", u"1.1234567", u"\uff11\uff12", u"\u00a05", u"99元"})
+        EXPECT_FALSE(parseDecimal(QString::fromUtf16(text)).has_value())
+            << QString::fromUtf16(text).toStdString();
+}
+
 TEST(OfferMark, OneSightingAtOneMomentIsNewAndOneSeenAgainIsNot)
 {
     EXPECT_EQ(markOf({seen("99", "2026-03-01 10:00:00", "2026-03-01 10:00:00")}, QStringLiteral("99")),
