@@ -1,7 +1,9 @@
 #include "store/NumericOrder.h"
+#include "StoreTestSupport.h"
 #include "store/SortExpression.h"
 #include "store/StoreError.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vorbel;
@@ -72,3 +74,48 @@ TEST(SortExpression, ReadsFieldsAndDirections)
 }
 
 } // namespace
+
+TEST(NumericOrder, StatementsReadEveryTextAsTheProgramDoes)
+{
+    // The engine's functions read texts their own, quicker way; whatever the text, they must agree with
+    // numericValue, or a list would be ordered differently by a statement and by a title click.
+    QTemporaryDir folder;
+    const std::unique_ptr<Database> db = test::openDatabase(folder.filePath(QStringLiteral("vorbelmd.dat")));
+    ASSERT_TRUE(db);
+    const QStringList texts{QStringLiteral("99.50"),
+                            QStringLiteral(" 7 "),
+                            QStringLiteral("\t-3\n"),
+                            QStringLiteral("+.5"),
+                            QStringLiteral("5."),
+                            QStringLiteral("0"),
+                            QStringLiteral("007"),
+                            QStringLiteral(""),
+                            QStringLiteral(" "),
+                            QStringLiteral("."),
+                            QStringLiteral("-"),
+                            QStringLiteral("+"),
+                            QStringLiteral("1e3"),
+                            QStringLiteral("inf"),
+                            QStringLiteral("nan"),
+                            QStringLiteral("1,299.00"),
+                            QStringLiteral("1.2.3"),
+                            QStringLiteral("0x10"),
+                            QStringLiteral("99元"),
+                            QStringLiteral("¥99"),
+                            QStringLiteral("\u00a099\u00a0"),
+                            QStringLiteral("１２"),
+                            QStringLiteral("12345678901234567890.125"),
+                            QString(400, QLatin1Char('9')),
+                            QStringLiteral("0.1"),
+                            QStringLiteral("2.675")};
+    for (const QString& text : texts) {
+        const ResultSet row =
+            db->select(QStringLiteral("select vorbel_number(?), vorbel_nonnumber(?)"), {text, text});
+        const std::optional<double> expected = numericValue(QStringView(text));
+        EXPECT_EQ(row.rows[0][1].toInt(), expected ? 0 : 1) << text.toStdString();
+        if (expected)
+            EXPECT_EQ(row.rows[0][0].toDouble(), *expected) << text.toStdString();
+        else
+            EXPECT_TRUE(row.rows[0][0].isNull()) << text.toStdString();
+    }
+}
