@@ -4,6 +4,8 @@
 #include "store/StandingQuery.h"
 #include "store/StoreError.h"
 
+#include <QSet>
+
 namespace vorbel {
 
 ResultGridModel::ResultGridModel(StandingQuery& query, std::span<const GridColumn> columns, QObject* parent)
@@ -14,7 +16,7 @@ ResultGridModel::ResultGridModel(StandingQuery& query, std::span<const GridColum
     connect(&query, &StandingQuery::reset, this, [this] {
         beginResetModel();
         m_rows = m_query.recordCount();
-        readPriceMarks();
+        readPriceMarks(false);
         endResetModel();
     });
     // A sort shows the same records: their marks stay as they were read.
@@ -105,7 +107,7 @@ void ResultGridModel::showPriceMarks(PriceHistory& history, QLatin1String priceF
 
 void ResultGridModel::refreshPriceMarks()
 {
-    readPriceMarks();
+    readPriceMarks(true);
     if (m_rows > 0)
         Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
 }
@@ -116,33 +118,50 @@ QString ResultGridModel::markKey(int row) const
            text(row, m_priceField);
 }
 
-void ResultGridModel::readPriceMarks()
+void ResultGridModel::readPriceMarks(bool anew)
 {
-    m_marks.clear();
-    if (!m_history)
+    if (!m_history) {
+        m_marks.clear();
         return;
+    }
     try {
-        // One read of the history for every offer shown: a statement per row made a shop box click on
-        // ten thousand offers wait for ten thousand statements.
+        // A shop box click opens the list anew with offers already marked: while the store has not
+        // changed, their marks stand and only the offers not seen yet are read.
+        const quint64 stamp = m_history->changeStamp();
+        if (anew || stamp != m_marksStamp)
+            m_marks.clear();
+        m_marksStamp = stamp;
+        // One read of the history for every offer not marked yet: a statement per row made a shop box
+        // click on ten thousand offers wait for ten thousand statements.
         QList<PriceHistory::Offer> offers;
-        offers.reserve(m_query.recordCount());
-        for (int row = 0; row < m_query.recordCount(); ++row)
-            offers.append({text(row, column::cph), text(row, column::sjlx)});
+        QStringList keys, prices;
+        QSet<QString> asked;
+        for (int row = 0; row < m_query.recordCount(); ++row) {
+            const QString cph = text(row, column::cph);
+            if (cph.isEmpty())
+                continue;
+            const QString key = markKey(row);
+            if (m_marks.contains(key) || asked.contains(key))
+                continue;
+            asked.insert(key);
+            offers.append({cph, text(row, column::sjlx)});
+            keys.append(key);
+            prices.append(text(row, m_priceField));
+        }
+        if (offers.isEmpty())
+            return;
         const QHash<PriceHistory::Offer, std::vector<PriceRecord>> histories = m_history->histories(offers);
         const std::vector<PriceRecord> none;
-        for (int row = 0; row < m_query.recordCount(); ++row) {
-            const PriceHistory::Offer& offer = offers.at(row);
-            if (offer.first.isEmpty())
-                continue;
-            const QString price = text(row, m_priceField);
-            const QString key = offer.first + QLatin1Char('\n') + offer.second + QLatin1Char('\n') + price;
-            if (m_marks.contains(key))
-                continue;
-            const auto found = histories.constFind(offer);
-            m_marks.insert(key, pricemark::markOf(found == histories.constEnd() ? none : *found, price));
+        for (qsizetype i = 0; i < offers.size(); ++i) {
+            const auto found = histories.constFind(offers.at(i));
+            // The shown price is the key's last line.
+            const QString price = keys.at(i).section(QLatin1Char('\n'), 2);
+            m_marks.insert(keys.at(i),
+                           pricemark::markOf(found == histories.constEnd() ? none : *found, price));
         }
     } catch (const StoreError& error) {
         // Marks are an extra: a store that cannot be read leaves the prices bare, the grid goes on.
+        m_marks.clear();
         qWarning("vorbel: price marks not read: %s", error.what());
     }
 }

@@ -37,8 +37,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    /// Marks the rows' prices (the field priceField) from the history. The marks are read for every row
-    /// whenever the query is opened anew and by refreshPriceMarks, never while painting.
+    /// Marks the rows' prices (the field priceField) from the history. The marks are read whenever the
+    /// query is opened anew (only for offers not marked before while the store is unchanged) and for
+    /// every row by refreshPriceMarks, never while painting.
     void showPriceMarks(PriceHistory& history, QLatin1String priceField);
     /// Reads the marks of the rows now in the query, e.g. once a page has been read into it.
     void refreshPriceMarks();
@@ -51,7 +52,7 @@ public:
 private:
     pricemark::Mark markOf(int row) const;
     QString markKey(int row) const;
-    void readPriceMarks();
+    void readPriceMarks(bool anew);
 
     StandingQuery& m_query;
     std::span<const GridColumn> m_columns;
@@ -59,6 +60,7 @@ private:
     PriceHistory* m_history = nullptr;
     QLatin1String m_priceField;
     QHash<QString, pricemark::Mark> m_marks; // by product id, shop and shown price
+    quint64 m_marksStamp = 0;                // the store's change stamp the marks were read at
 };
 
 } // namespace vorbel

@@ -218,6 +218,15 @@ ResultSet Database::select(const QString& sql, const QVariantList& binds)
     return result;
 }
 
+quint64 Database::changeStamp()
+{
+    // data_version moves only for other connections' commits, total_changes only for this one's writes
+    // (rolled back ones too, which only costs a needless read).
+    const quint64 others =
+        quint64(select(QStringLiteral("PRAGMA data_version")).rows.at(0).value(0).toLongLong());
+    return (others << 32) ^ quint64(unsigned(sqlite3_total_changes(m_handle.get())));
+}
+
 qint64 Database::lastInsertRowId() const
 {
     return sqlite3_last_insert_rowid(m_handle.get());

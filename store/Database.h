@@ -45,6 +45,9 @@ public:
     /// The row id of the latest insert on this connection.
     qint64 lastInsertRowId() const;
     QString path() const { return m_path; }
+    /// A number that moves whenever a row was written on this connection or another connection committed
+    /// to the file since the last call; equal numbers mean the file read the same. Throws StoreError.
+    quint64 changeStamp();
     /// True while a Transaction is open and the engine still holds it.
     bool inTransaction() const;
 

@@ -97,6 +97,11 @@ QHash<PriceHistory::Offer, std::vector<PriceRecord>> PriceHistory::histories(con
     return found;
 }
 
+quint64 PriceHistory::changeStamp()
+{
+    return m_db.changeStamp();
+}
+
 int PriceHistory::prune(const QDateTime& now)
 {
     // The times are written in one fixed form, so text order is time order.

@@ -41,6 +41,8 @@ public:
     /// The rows of each offer as history() gives them, read with one statement per few hundred products
     /// rather than one per offer; offers without rows are left out. Throws StoreError.
     QHash<Offer, std::vector<PriceRecord>> histories(const QList<Offer>& offers);
+    /// Database::changeStamp of the file the history is kept in: while it stays, so do the histories.
+    quint64 changeStamp();
     /// Removes the rows last seen more than KeptYears before now; returns how many. Throws StoreError.
     int prune(const QDateTime& now);
 

@@ -1,6 +1,7 @@
 #include "testing/StoreFixture.h"
 
 #include "results/ResultGridModel.h"
+#include "store/PriceHistory.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -95,3 +96,50 @@ TEST_F(ResultGridModelTest, FollowsAppendsEditsDeletesAndReopens)
 }
 
 } // namespace
+
+TEST_F(ResultGridModelTest, AListOpenedAnewShowsWhatTheHistoryNowSays)
+{
+    StandingQuery& results = this->results();
+    results.openSql(QStringLiteral("select * from cxnr order by jg"));
+    for (int i = 1; i <= 3; ++i) {
+        results.append();
+        results.setValue(QStringLiteral("cph"), QStringLiteral("P%1").arg(i));
+        results.setValue(QStringLiteral("sjlx"), QStringLiteral("淘宝网"));
+        results.setValue(QStringLiteral("jg"), QStringLiteral("90"));
+        results.post();
+    }
+    PriceHistory history(*m_db);
+    const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0));
+    history.record(QStringLiteral("P1"), QStringLiteral("淘宝网"), QStringLiteral("100"), monday);
+    ResultGridModel model(results, ResultColumns);
+    model.showPriceMarks(history, column::jg);
+    const auto markOf = [&](const QString& cph) {
+        for (int row = 0; row < model.rowCount(); ++row) {
+            if (model.text(row, column::cph) == cph)
+                return model.data(model.index(row, 3), ResultGridModel::PriceMarkRole).toString();
+        }
+        return QStringLiteral("(not shown)");
+    };
+    EXPECT_EQ(markOf(QStringLiteral("P1")), QStringLiteral("↓￥10.00"));
+    EXPECT_EQ(markOf(QStringLiteral("P2")), QString());
+
+    // Opened anew with a store unchanged, and with one that changed in between: on this connection,
+    // then on another one to the same file.
+    results.openSql(QStringLiteral("select * from cxnr where cph <> 'P3' order by jg"));
+    EXPECT_EQ(markOf(QStringLiteral("P1")), QStringLiteral("↓￥10.00"));
+    history.record(QStringLiteral("P2"), QStringLiteral("淘宝网"), QStringLiteral("90"), monday);
+    results.openSql(QStringLiteral("select * from cxnr order by jg"));
+    EXPECT_EQ(markOf(QStringLiteral("P2")), QStringLiteral("新"));
+    EXPECT_EQ(markOf(QStringLiteral("P3")), QString());
+    {
+        auto other = std::get<std::unique_ptr<Database>>(Database::open(m_db->path()));
+        PriceHistory(*other).record(QStringLiteral("P3"), QStringLiteral("淘宝网"), QStringLiteral("95"),
+                                    monday);
+    }
+    results.openSql(QStringLiteral("select * from cxnr order by jg"));
+    EXPECT_EQ(markOf(QStringLiteral("P3")), QStringLiteral("↓￥5.00"));
+    // A sort shows the same offers with the same marks.
+    results.setSort(QStringLiteral("cph DESC"));
+    EXPECT_EQ(markOf(QStringLiteral("P1")), QStringLiteral("↓￥10.00"));
+    EXPECT_EQ(markOf(QStringLiteral("P3")), QStringLiteral("↓￥5.00"));
+}
