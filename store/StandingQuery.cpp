@@ -71,6 +71,7 @@ void StandingQuery::open()
     m_table = table;
     m_columns = result.columns.mid(skip);
     m_columnIndex.clear();
+    m_constantIndex.clear();
     for (const QString& name : std::as_const(m_columns)) {
         if (!m_columnIndex.contains(name))
             m_columnIndex.insert(name, fieldIndex(name)); // the first name equal but for case wins
@@ -103,6 +104,7 @@ void StandingQuery::close()
     m_rows.clear();
     m_columns.clear();
     m_columnIndex.clear();
+    m_constantIndex.clear();
     m_table.clear();
     m_sort.clear();
     m_current = -1;
@@ -200,6 +202,14 @@ QVariant StandingQuery::valueAt(int row, const QString& field) const
     return m_rows[row].values.value(column);
 }
 
+QVariant StandingQuery::valueAt(int row, QLatin1String field) const
+{
+    const int column = fieldIndex(field);
+    if (column < 0 || row < 0 || row >= recordCount())
+        return {};
+    return m_rows[row].values.value(column);
+}
+
 int StandingQuery::fieldIndex(const QString& field) const
 {
     if (const auto exact = m_columnIndex.constFind(field); exact != m_columnIndex.constEnd())
@@ -209,6 +219,17 @@ int StandingQuery::fieldIndex(const QString& field) const
             return i;
     }
     return -1;
+}
+
+int StandingQuery::fieldIndex(QLatin1String field) const
+{
+    if (const auto hint = m_constantIndex.constFind(field.data()); hint != m_constantIndex.constEnd()) {
+        if (hint.value() >= 0 && hint.value() < m_columns.size() && m_columns[hint.value()] == field)
+            return hint.value();
+    }
+    const int column = fieldIndex(QString(field));
+    m_constantIndex.insert(field.data(), column);
+    return column;
 }
 
 int StandingQuery::requireField(const QString& field) const
@@ -256,6 +277,19 @@ void StandingQuery::setValue(const QString& field, const QVariant& value)
     if (m_state == State::Browse)
         fail("setValue needs append() or edit() first");
     const int column = requireField(field);
+    m_pending.values[column] = value;
+    m_changed[column] = true;
+}
+
+void StandingQuery::setValue(QLatin1String field, const QVariant& value)
+{
+    if (m_state == State::Browse)
+        fail("setValue needs append() or edit() first");
+    if (!m_open)
+        fail("the query is not open");
+    const int column = fieldIndex(field);
+    if (column < 0)
+        fail("field '" + std::string(field.data(), std::size_t(field.size())) + "' not found");
     m_pending.values[column] = value;
     m_changed[column] = true;
 }

@@ -72,6 +72,9 @@ public:
     QVariant value(const QString& field) const;
     /// The stored value of a snapshot row; null for an unknown field or row.
     QVariant valueAt(int row, const QString& field) const;
+    /// The same for a field named by one of the program's constants (column::jg), without making a QString
+    /// of the name: the grids and the readers ask thousands of times per list.
+    QVariant valueAt(int row, QLatin1String field) const;
 
     State state() const { return m_state; }
     /// Starts a new record; setValue fills it, post() writes it and appends it to the snapshot.
@@ -79,6 +82,7 @@ public:
     /// Starts editing the current record; post() writes the changed fields.
     void edit();
     void setValue(const QString& field, const QVariant& value);
+    void setValue(QLatin1String field, const QVariant& value);
     void post();
     void cancel();
     /// Deletes the current record from the file and the snapshot; the next row becomes current. While
@@ -111,6 +115,7 @@ private:
 
     [[noreturn]] void fail(const std::string& what) const;
     int fieldIndex(const QString& field) const;
+    int fieldIndex(QLatin1String field) const;
     int requireField(const QString& field) const;
     void requireWritable() const;
     void postPending();
@@ -131,6 +136,9 @@ private:
     bool m_eof = false;
     QStringList m_columns;
     QHash<QString, int> m_columnIndex; // names as the engine spells them; others are looked up by case
+    // The column each constant name was last found at, by where the name's characters are. Only a hint:
+    // the name found there is compared before it is used, so a name at a reused address is looked up anew.
+    mutable QHash<const char*, int> m_constantIndex;
     std::vector<Row> m_rows;
     qint64 m_nextSequence = 0;
     int m_current = -1;

@@ -2,6 +2,7 @@
 #include "StoreTestSupport.h"
 
 #include <QTemporaryDir>
+#include <cstring>
 
 using namespace vorbel;
 using namespace vorbel::test;
@@ -74,6 +75,38 @@ TEST_F(StandingQueryTest, AppendEditDeleteWriteAtOnceAndKeepTheSnapshot)
     fresh.close();
     fresh.open();
     EXPECT_EQ(column(fresh, "bh"), QStringList{"2"});
+}
+
+TEST_F(StandingQueryTest, FieldsNamedByConstantsFindTheirColumnWhateverTheAddressHeld)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QStringLiteral("select * from cxnr"));
+    query.append();
+    query.setValue(QLatin1String("bh"), 7);
+    query.setValue(QLatin1String("jg"), QStringLiteral("99.50"));
+    query.setValue(QLatin1String("sjlx"), QStringLiteral("当当网"));
+    query.post();
+    // One buffer naming one field, then another: the address is the same, the field is not.
+    char name[8] = "jg";
+    EXPECT_EQ(query.valueAt(0, QLatin1String(name)).toString(), QStringLiteral("99.50"));
+    std::strcpy(name, "sjlx");
+    EXPECT_EQ(query.valueAt(0, QLatin1String(name)).toString(), QStringLiteral("当当网"));
+    std::strcpy(name, "nosuch");
+    EXPECT_FALSE(query.valueAt(0, QLatin1String(name)).isValid());
+    EXPECT_EQ(query.valueAt(0, QLatin1String("JG")).toString(), QStringLiteral("99.50")); // any letter case
+    // Reopened on a table whose columns stand elsewhere, the same constant finds its new place.
+    const QLatin1String cph("cph");
+    query.openSql(QStringLiteral("select * from cxnr"));
+    EXPECT_EQ(query.valueAt(0, cph), QVariant());
+    query.openSql(QStringLiteral("select * from scnr"));
+    query.append();
+    query.setValue(cph, QStringLiteral("p9"));
+    query.post();
+    EXPECT_EQ(query.valueAt(0, cph).toString(), QStringLiteral("p9"));
+    EXPECT_EQ(query.valueAt(0, QStringLiteral("cph")).toString(), QStringLiteral("p9"));
+    query.append();
+    EXPECT_THROW(query.setValue(QLatin1String("nosuch"), 1), StoreError);
+    query.cancel();
 }
 
 TEST_F(StandingQueryTest, PostedRowsReadBackAsStored)
