@@ -218,6 +218,18 @@ ResultSet Database::select(const QString& sql, const QVariantList& binds)
     return result;
 }
 
+void Database::forEachRow(const QString& sql, const QVariantList& binds,
+                          const std::function<void(const Statement&)>& eachRow)
+{
+    Statement statement = borrow(sql);
+    statement.bind(binds);
+    if (statement.columnCount() == 0)
+        throw StoreError("the statement returns no rows: " + sql.toStdString());
+    while (statement.step())
+        eachRow(statement);
+    giveBack(sql, statement);
+}
+
 quint64 Database::changeStamp()
 {
     // data_version moves only for other connections' commits, total_changes only for this one's writes

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <variant>
@@ -42,6 +43,10 @@ public:
     int exec(const QString& sql, const QVariantList& binds = {});
     /// Runs one select and returns all its rows. Throws StoreError.
     ResultSet select(const QString& sql, const QVariantList& binds = {});
+    /// Runs one select and calls eachRow with the statement at each of its rows, for reads too large to
+    /// gather into a ResultSet first. Throws StoreError, also when the statement returns no rows.
+    void forEachRow(const QString& sql, const QVariantList& binds,
+                    const std::function<void(const Statement&)>& eachRow);
     /// The row id of the latest insert on this connection.
     qint64 lastInsertRowId() const;
     QString path() const { return m_path; }

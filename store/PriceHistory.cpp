@@ -80,19 +80,17 @@ QHash<PriceHistory::Offer, std::vector<PriceRecord>> PriceHistory::histories(con
         binds.reserve(chunk.size());
         for (const QString& cph : chunk)
             binds << cph;
-        // The index (cph, sjlx, sj) and its row ids give this order without a sort.
-        const ResultSet rows =
-            m_db.select(QStringLiteral("select cph, sjlx, jg, sj, zjsj from jgls where cph in (%1) "
+        // The index (cph, sjlx, sj) and its row ids give this order without a sort. Read row by row:
+        // a page's offers have thousands of rows, and a ResultSet of them cost more than the reading.
+        m_db.forEachRow(QStringLiteral("select cph, sjlx, jg, sj, zjsj from jgls where cph in (%1) "
                                        "order by cph, sjlx, sj, rowid")
                             .arg(marks),
-                        binds);
-        for (const QVariantList& row : rows.rows) {
-            Offer offer{row.value(0).toString(), bound(row.value(1).toString())};
-            if (!wanted.contains(offer))
-                continue; // the product in a shop the caller did not ask for
-            found[offer].push_back(
-                {row.value(2).toString(), row.value(3).toString(), row.value(4).toString()});
-        }
+                        binds, [&](const Statement& row) {
+                            Offer offer{row.text(0), bound(row.text(1))};
+                            if (!wanted.contains(offer))
+                                return; // the product in a shop the caller did not ask for
+                            found[offer].push_back({row.text(2), row.text(3), row.text(4)});
+                        });
     }
     return found;
 }

@@ -145,6 +145,15 @@ QVariant Statement::value(int column) const
     }
 }
 
+QString Statement::text(int column) const
+{
+    sqlite3_stmt* statement = m_statement.get();
+    if (sqlite3_column_type(statement, column) != SQLITE_TEXT)
+        return value(column).toString();
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                             sqlite3_column_bytes(statement, column));
+}
+
 void Statement::fail() const
 {
     throw StoreError(sqlite3_errmsg(m_connection));

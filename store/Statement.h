@@ -33,6 +33,8 @@ public:
     QString columnName(int column) const;
     /// The current row's value: null, qlonglong, double, QString or QByteArray.
     QVariant value(int column) const;
+    /// The current row's value as text, as value(column).toString() gives it, without the QVariant.
+    QString text(int column) const;
 
 private:
     [[noreturn]] void fail() const;
