@@ -1,19 +1,24 @@
 // The page pipeline on generated result pages of 1,000 and 10,000 offers, each stage beside the baseline
 // it is judged against: a plain memchr line scan and gumbo's own parse for the page text, one bare
-// SQLCipher transaction of the same rows for the store.
+// SQLCipher transaction of the same rows for the store, the store without the price history's recording
+// for the store with it; and the price marks of a page read from a large history.
 
 #include "BenchPages.h"
 
 #include "platform/Clock.h"
 #include "platform/Downloader.h"
 #include "platform/PageText.h"
+#include "results/ResultColumns.h"
+#include "results/ResultGridModel.h"
 #include "search/PageCells.h"
 #include "search/ResultPageReader.h"
 #include "search/SearchStart.h"
 #include "session/AppState.h"
 #include "session/Startup.h"
+#include "store/Columns.h"
 #include "store/Database.h"
 #include "store/PictureCache.h"
+#include "store/PriceHistory.h"
 #include "store/StandingQueries.h"
 #include "store/Transaction.h"
 
@@ -124,17 +129,10 @@ void BM_ReadIntoStore(benchmark::State& state)
         db->select(QStringLiteral("select count(*) from cxnr")).rows.at(0).at(0).toDouble();
 }
 
-/// The rows of the page posted through the result list's standing query, as the reader posts them, in
-/// one transaction: the store's own share of reading a page.
-void BM_PostRows(benchmark::State& state)
+/// The page's offers as the reader posts them: bh as a number, then the twelve cells from cph on.
+std::vector<std::vector<QVariant>> postedRows(int offers)
 {
-    QTemporaryDir folder;
-    std::unique_ptr<Database> db = openStore(folder.filePath(QStringLiteral("vorbelmd.dat")));
-    StandingQueries queries(*db);
-    openStandingQueries(queries);
-    const PageText page = PageText::fromHtml(resultPageOf(int(state.range(0))).served, "gbk");
-    static const char* const fields[] = {"bh",   "cph",  "cpmc", "xtp",  "dtp",  "rc",   "jg",
-                                         "cplj", "sjlx", "cxsj", "hdxx", "zpbz", "check"};
+    const PageText page = PageText::fromHtml(resultPageOf(offers).served, "gbk");
     std::vector<std::vector<QVariant>> rows;
     for (int i = 0; i < page.count(); ++i) {
         if (!page.line(i).contains(QLatin1String("<TR>")))
@@ -144,21 +142,111 @@ void BM_PostRows(benchmark::State& state)
         for (int offset = 2; offset <= 13; ++offset)
             row.emplace_back(cellValue(page.line(i + offset)));
     }
+    return rows;
+}
+
+const char* const PostedFields[] = {"bh",   "cph",  "cpmc", "xtp",  "dtp",  "rc",   "jg",
+                                    "cplj", "sjlx", "cxsj", "hdxx", "zpbz", "check"};
+
+/// The rows of the page posted through the result list's standing query, as the reader posts them, in
+/// one transaction: the store's own share of reading a page. With `record`, every offer's price goes
+/// into the price history in the same transaction, as the reader records it; the history starts empty
+/// each round, so every offer is a first sighting.
+void postRows(benchmark::State& state, bool record)
+{
+    QTemporaryDir folder;
+    std::unique_ptr<Database> db = openStore(folder.filePath(QStringLiteral("vorbelmd.dat")));
+    StandingQueries queries(*db);
+    openStandingQueries(queries);
+    const std::vector<std::vector<QVariant>> rows = postedRows(int(state.range(0)));
     StandingQuery& results = queries.ADOQuery2;
+    PriceHistory history(*db);
+    const QDateTime seen(QDate(2026, 12, 9), QTime(10, 0));
     for (auto _ : state) {
         state.PauseTiming();
         queries.qry1.execSql(QStringLiteral("delete from cxnr"));
+        queries.qry1.execSql(QStringLiteral("delete from jgls"));
         results.openSql(QStringLiteral("select * from cxnr"));
         state.ResumeTiming();
         Transaction transaction(*db);
+        PagePrices prices(history, seen);
         for (const std::vector<QVariant>& row : rows) {
             results.append();
-            results.setValue(QStringLiteral("cxrq"), 46000);
+            results.setValue(QLatin1String("cxrq"), 46000);
             for (std::size_t c = 0; c < row.size(); ++c)
-                results.setValue(QString::fromLatin1(fields[c]), row[c]);
+                results.setValue(QLatin1String(PostedFields[c]), row[c]); // as the reader names them
+            results.post();
+            if (record)
+                prices.record(row[1].toString(), row[8].toString(), row[6].toString());
+        }
+        transaction.commit();
+    }
+}
+
+void BM_PostRows(benchmark::State& state)
+{
+    postRows(state, false);
+}
+
+void BM_PostRowsRecorded(benchmark::State& state)
+{
+    postRows(state, true);
+}
+
+/// A store holding a page's offers in cxnr and a price history of 1,000,000 rows: 100,000 offers seen at
+/// ten prices each, the page's among them. Made once per run, it takes a while.
+struct MarkedStore
+{
+    explicit MarkedStore(int offers)
+        : db(openStore(folder.filePath(QStringLiteral("vorbelmd.dat")))), queries(*db)
+    {
+        openStandingQueries(queries);
+        const std::vector<std::vector<QVariant>> rows = postedRows(offers);
+        StandingQuery& results = queries.ADOQuery2;
+        results.openSql(QStringLiteral("select * from cxnr"));
+        Transaction transaction(*db);
+        for (const std::vector<QVariant>& row : rows) {
+            results.append();
+            for (std::size_t c = 0; c < row.size(); ++c)
+                results.setValue(QLatin1String(PostedFields[c]), row[c]); // as the reader names them
             results.post();
         }
+        // Straight into the table, the way PriceHistory::record writes its rows but without its lookup of
+        // the latest one: the page's offers first, then the offers of other pages.
+        constexpr int Offers = 100'000, Prices = 10;
+        const QString insert =
+            QStringLiteral("insert into jgls (cph, sjlx, jg, sj, zjsj) values (?, ?, ?, ?, ?)");
+        for (int offer = 0; offer < Offers; ++offer) {
+            const bool onPage = offer < int(rows.size());
+            const QString cph =
+                onPage ? rows[std::size_t(offer)][1].toString() : QStringLiteral("H%1").arg(offer);
+            const QString shop = onPage ? rows[std::size_t(offer)][8].toString() : QStringLiteral("淘宝网");
+            for (int month = 1; month <= Prices; ++month) {
+                const QString time =
+                    QStringLiteral("2026-%1-01 10:00:00").arg(month, 2, 10, QLatin1Char('0'));
+                db->exec(insert, {cph, shop, QString::number(100 + (offer + month) % 7), time, time});
+            }
+        }
+        transaction.commit();
     }
+
+    QTemporaryDir folder;
+    std::unique_ptr<Database> db;
+    StandingQueries queries;
+};
+
+/// The price marks of a page's 1,000 offers read from that history, as the grid model reads them once a
+/// page is in.
+void BM_PriceMarks(benchmark::State& state)
+{
+    static MarkedStore store(int(state.range(0)));
+    PriceHistory history(*store.db);
+    ResultGridModel model(store.queries.ADOQuery2, ResultColumns);
+    model.showPriceMarks(history, column::jg);
+    for (auto _ : state)
+        model.refreshPriceMarks();
+    state.counters["history_rows"] =
+        store.db->select(QStringLiteral("select count(*) from jgls")).rows.at(0).at(0).toDouble();
 }
 
 /// The same rows written with the bare engine: one prepared insert in one transaction, same file and
@@ -225,6 +313,8 @@ BENCHMARK(BM_PageText)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseOffers)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadIntoStore)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PostRows)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostRowsRecorded)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PriceMarks)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareTransaction)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenStore)->Unit(benchmark::kMillisecond)->Iterations(10);
 
