@@ -72,6 +72,7 @@ void FavouritesPageReader::read(const PageText& page, bool arrivedWhole)
             if (page.line(i).contains(QLatin1String("<TR>")) && !page.line(i + 1).contains(HeaderMark))
                 readRow(page, i, prices);
         }
+        prices.flush();
         rows.commit();
     }
     m_parsing = false;

@@ -75,6 +75,7 @@ void ResultPageReader::read(const PageText& page)
             if (page.line(i).contains(QLatin1String("<TR>")))
                 readOffer(page, i, prices);
         }
+        prices.flush();
         // Committed here rather than as the guard goes, so that a failed commit is reported as the
         // failure it is instead of passing for a stored list.
         rows.commit();

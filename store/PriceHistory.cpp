@@ -3,6 +3,7 @@
 #include "store/Database.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace vorbel {
 
@@ -106,12 +107,95 @@ int PriceHistory::prune(const QDateTime& now)
     return m_db.exec(QStringLiteral("delete from jgls where zjsj < ?"), {timeText(now.addYears(-KeptYears))});
 }
 
+void PriceHistory::recordAll(const std::vector<Sighting>& sightings, const QDateTime& time)
+{
+    const QString now = timeText(time);
+    QSet<Offer> listed;
+    std::vector<const Sighting*> offers;
+    QStringList products;
+    QSet<QString> seenProducts;
+    for (const Sighting& sighting : sightings) {
+        const Offer offer{sighting.cph, bound(sighting.sjlx)};
+        if (sighting.cph.isEmpty() || listed.contains(offer))
+            continue;
+        listed.insert(offer);
+        offers.push_back(&sighting);
+        if (!seenProducts.contains(sighting.cph)) {
+            seenProducts.insert(sighting.cph);
+            products << sighting.cph;
+        }
+    }
+    // The latest row of every offer: the last of its rows in the order history() gives them.
+    QHash<Offer, std::pair<qint64, QString>> latest;
+    constexpr qsizetype Products = 500; // well under the engine's limit of bound values
+    for (qsizetype first = 0; first < products.size(); first += Products) {
+        const QStringList chunk = products.mid(first, Products);
+        QVariantList binds;
+        for (const QString& cph : chunk)
+            binds << cph;
+        m_db.forEachRow(
+            QStringLiteral("select rowid, cph, sjlx, jg from jgls where cph in (?%1) "
+                           "order by cph, sjlx, sj, rowid")
+                .arg(QStringLiteral(",?").repeated(chunk.size() - 1)),
+            binds, [&](const Statement& row) {
+                latest[{row.text(1), bound(row.text(2))}] = {row.value(0).toLongLong(), row.text(3)};
+            });
+    }
+    // As record() decides for each offer: the same price as its latest row moves that row's last-seen
+    // time, anything else is a new row.
+    QVariantList seenAgain;
+    std::vector<const Sighting*> fresh;
+    for (const Sighting* sighting : offers) {
+        const auto found = latest.constFind({sighting->cph, bound(sighting->sjlx)});
+        if (found != latest.constEnd() && found->second == sighting->price)
+            seenAgain << found->first;
+        else
+            fresh.push_back(sighting);
+    }
+    constexpr qsizetype RowIds = 500;
+    for (qsizetype first = 0; first < seenAgain.size(); first += RowIds) {
+        QVariantList binds{now};
+        binds << seenAgain.mid(first, RowIds);
+        m_db.exec(QStringLiteral("update jgls set zjsj = ? where rowid in (?%1)")
+                      .arg(QStringLiteral(",?").repeated(binds.size() - 2)),
+                  binds);
+    }
+    // Many rows to one insert: the statement's own cost, not the rows', was most of a page's recording.
+    constexpr std::size_t Rows = 100;
+    for (std::size_t first = 0; first < fresh.size(); first += Rows) {
+        const std::size_t count = std::min(Rows, fresh.size() - first);
+        QVariantList binds;
+        binds.reserve(qsizetype(count * 5));
+        for (std::size_t i = first; i < first + count; ++i)
+            binds << fresh[i]->cph << bound(fresh[i]->sjlx) << bound(fresh[i]->price) << now << now;
+        m_db.exec(QStringLiteral("insert into jgls (cph, sjlx, jg, sj, zjsj) values (?, ?, ?, ?, ?)%1")
+                      .arg(QStringLiteral(", (?, ?, ?, ?, ?)").repeated(qsizetype(count) - 1)),
+                  binds);
+    }
+}
+
+PagePrices::~PagePrices()
+{
+    try {
+        flush();
+    } catch (const StoreError& error) {
+        qWarning("vorbel: prices not recorded: %s", error.what());
+    }
+}
+
 void PagePrices::record(const QString& cph, const QString& sjlx, const QString& price)
 {
     if (cph.isEmpty() || m_recorded.contains({cph, sjlx}))
         return;
     m_recorded.insert({cph, sjlx});
-    m_history.record(cph, sjlx, price, m_time);
+    m_pending.push_back({cph, sjlx, price});
+}
+
+void PagePrices::flush()
+{
+    std::vector<PriceHistory::Sighting> pending;
+    pending.swap(m_pending);
+    m_history.recordAll(pending, m_time);
 }
 
 } // namespace vorbel

@@ -34,6 +34,16 @@ public:
     /// its latest row, else only that row's last-seen time moves on. Runs inside the caller's transaction
     /// when one is open. An offer without product id is not recorded. Throws StoreError.
     void record(const QString& cph, const QString& sjlx, const QString& price, const QDateTime& time);
+    /// One sighting of an offer at a price.
+    struct Sighting
+    {
+        QString cph;
+        QString sjlx;
+        QString price;
+    };
+    /// record() for many offers at one time, each offer once (a later sighting of an offer already in the
+    /// list is ignored), with a few statements per few hundred offers rather than two per offer.
+    void recordAll(const std::vector<Sighting>& sightings, const QDateTime& time);
     /// The offer's rows, oldest first. Throws StoreError.
     std::vector<PriceRecord> history(const QString& cph, const QString& sjlx);
     /// An offer: its product id and its shop.
@@ -53,18 +63,27 @@ private:
 };
 
 /// The recording of one page or list: every offer once, at the page's one time. Within a page the first
-/// price of an offer counts, so a page that lists an offer a thousand times records it once.
+/// price of an offer counts, so a page that lists an offer a thousand times records it once. The offers
+/// are written together by flush(), which the reader calls inside the page's transaction before it
+/// commits; whatever is left is flushed when the recording goes, so a reading stopped by an error still
+/// records the offers it posted, as the transaction unwinds (an error of that flush is only logged).
 class PagePrices
 {
 public:
     PagePrices(PriceHistory& history, QDateTime time) : m_history(history), m_time(std::move(time)) {}
+    ~PagePrices();
+    PagePrices(const PagePrices&) = delete;
+    PagePrices& operator=(const PagePrices&) = delete;
 
     void record(const QString& cph, const QString& sjlx, const QString& price);
+    /// Writes the offers recorded since the last flush. Throws StoreError.
+    void flush();
 
 private:
     PriceHistory& m_history;
     QDateTime m_time;
     QSet<std::pair<QString, QString>> m_recorded;
+    std::vector<PriceHistory::Sighting> m_pending;
 };
 
 } // namespace vorbel

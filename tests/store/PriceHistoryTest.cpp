@@ -190,6 +190,7 @@ TEST_F(PriceHistoryTest, PageRecordsEachOfferOnceAtItsFirstPrice)
     for (int i = 0; i < 1000; ++i)
         page.record(QStringLiteral("p1"), QStringLiteral("1号店"), QString::number(100 + i % 3));
     page.record(QStringLiteral("p2"), QStringLiteral("1号店"), QStringLiteral("7"));
+    page.flush();
     EXPECT_EQ(rowCount(), 2);
     EXPECT_EQ(prices(QStringLiteral("p1"), QStringLiteral("1号店")),
               (QStringList{"100@2026-03-02 09:15:00~2026-03-02 09:15:00"}));
@@ -228,6 +229,41 @@ TEST_F(PriceHistoryTest, HistoriesOfManyOffersAreEachOffersOwnHistory)
         }
     }
     EXPECT_EQ(found.value({QStringLiteral("p1196"), QStringLiteral("淘宝网")}).size(), 3u);
+}
+
+TEST_F(PriceHistoryTest, RecordingManyOffersAtOnceWritesWhatOneByOneWould)
+{
+    // Two files: one recorded offer by offer, one with recordAll, over three sightings of 1,300 offers
+    // (more than one statement's worth) whose prices stay, move and come back.
+    QTemporaryDir other;
+    const std::unique_ptr<Database> second = openDatabase(other.filePath(QStringLiteral("vorbelmd.dat")));
+    ASSERT_TRUE(second);
+    PriceHistory together(*second);
+    for (int day = 0; day < 3; ++day) {
+        std::vector<PriceHistory::Sighting> sightings;
+        for (int i = 0; i < 1300; ++i) {
+            const QString shop = i % 5 == 0 ? QString() : QStringLiteral("淘宝网");
+            const QString price = QString::number(i % 3 == 0 ? 10 + day % 2 : 10);
+            sightings.push_back(
+                {QStringLiteral("p%1").arg(i % 650), i < 650 ? shop : QStringLiteral("京东商城"), price});
+        }
+        sightings.push_back(
+            {QStringLiteral("p1"), QStringLiteral("淘宝网"), QStringLiteral("999")});    // again: ignored
+        sightings.push_back({QString(), QStringLiteral("淘宝网"), QStringLiteral("5")}); // no product id
+        sightings.push_back({QStringLiteral("p-none"), QStringLiteral("当当网"), QString()}); // no price
+        QSet<std::pair<QString, QString>> once;
+        for (const PriceHistory::Sighting& s : sightings) {
+            if (once.contains({s.cph, s.sjlx}))
+                continue;
+            once.insert({s.cph, s.sjlx});
+            m_history->record(s.cph, s.sjlx, s.price, Monday.addDays(day));
+        }
+        together.recordAll(sightings, Monday.addDays(day));
+    }
+    const QString all = QStringLiteral("select cph, sjlx, jg, sj, zjsj from jgls order by rowid");
+    const ResultSet alone = m_db->select(all);
+    EXPECT_GT(alone.rows.size(), 1300u);
+    EXPECT_EQ(second->select(all).rows, alone.rows);
 }
 
 TEST_F(PriceHistoryTest, PruningDropsOnlyRowsLastSeenMoreThanTwoYearsAgo)
