@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
+#include <optional>
 
 namespace vorbel {
 
@@ -98,14 +99,25 @@ QImage decodeJpegNear(const QByteArray& bytes, QSize target)
     return ok ? image : QImage();
 }
 
-QImage decodeJpegNear(const QString& path, QSize target)
+namespace {
+
+/// The bytes of a plain file (no link, not over 16 MiB); nothing when there is none to read.
+std::optional<QByteArray> plainFileBytes(const QString& path)
 {
     if (!PictureCache::isPlainFile(path))
-        return {};
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > 16 * 1024 * 1024)
-        return {};
-    return decodeJpegNear(file.readAll(), target);
+        return std::nullopt;
+    return file.readAll();
+}
+
+} // namespace
+
+QImage decodeJpegNear(const QString& path, QSize target)
+{
+    const std::optional<QByteArray> bytes = plainFileBytes(path);
+    return bytes ? decodeJpegNear(*bytes, target) : QImage();
 }
 
 QImage ThumbnailCache::picture(const QString& path, QSize size)
@@ -117,9 +129,11 @@ QImage ThumbnailCache::picture(const QString& path, QSize size)
         m_entries.splice(m_entries.begin(), m_entries, found.value());
         return m_entries.front().image;
     }
-    if (!PictureCache::isPlainFile(path))
+    // Missing (it may still arrive) is not cached; a file that does not decode is, as a null picture.
+    const std::optional<QByteArray> bytes = plainFileBytes(path);
+    if (!bytes)
         return {};
-    QImage decoded = decodeJpegNear(path, size);
+    QImage decoded = decodeJpegNear(*bytes, size);
     if (!decoded.isNull())
         decoded = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_entries.push_front({key, decoded});
