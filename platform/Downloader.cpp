@@ -7,10 +7,18 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <filesystem>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace vorbel {
 
@@ -33,22 +41,55 @@ QNetworkRequest fileRequest(const QUrl& url, int stallMs)
 /// transfer.
 QString saveAtomically(const QString& target, const QByteArray& bytes)
 {
+    const auto failed = [&target](const QString& why) {
+        return QStringLiteral("无法写入 %1: %2").arg(target, why);
+    };
+#ifdef Q_OS_UNIX
+    // Four system calls, where a QTemporaryFile took twice as many and most of the time of a picture.
+    const QByteArray path = QFile::encodeName(target);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QByteArray temporary =
+            path + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
+        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return failed(QString::fromLocal8Bit(std::strerror(errno)));
+        qsizetype written = 0;
+        while (written < bytes.size()) {
+            const ssize_t step =
+                ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+            if (step < 0 && errno == EINTR)
+                continue;
+            if (step <= 0)
+                break;
+            written += step;
+        }
+        const int writeError = written == bytes.size() ? 0 : errno;
+        if (::close(fd) != 0 || writeError != 0 || ::rename(temporary.constData(), path.constData()) != 0) {
+            const int error = writeError != 0 ? writeError : errno;
+            ::unlink(temporary.constData());
+            return failed(QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO)));
+        }
+        return {};
+    }
+    return failed(QStringLiteral("no free temporary name"));
+#else
     QTemporaryFile file(target + QStringLiteral(".XXXXXX"));
     if (!file.open())
-        return QStringLiteral("无法写入 %1: %2").arg(target, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString error = file.errorString();
-        return QStringLiteral("无法写入 %1: %2").arg(target, error);
-    }
+        return failed(file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return failed(file.errorString());
     file.close();
-    std::error_code failed;
+    std::error_code error;
     // Replaces a file already at the name in one step, as the platform's own rename does.
     std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
-                            QFile::encodeName(target).toStdString(), failed);
-    if (failed)
-        return QStringLiteral("无法写入 %1: %2").arg(target, QString::fromLocal8Bit(failed.message()));
+                            QFile::encodeName(target).toStdString(), error);
+    if (error)
+        return failed(QString::fromLocal8Bit(error.message()));
     file.setAutoRemove(false); // it is the target now
     return {};
+#endif
 }
 
 } // namespace
