@@ -94,13 +94,21 @@ QString saveAtomically(const QString& target, const QByteArray& bytes)
 
 } // namespace
 
-Downloader::Downloader(QNetworkAccessManager& network, QObject* parent) : QObject(parent), m_network(network)
+Downloader::Downloader(QNetworkAccessManager& network, QObject* parent)
+    : QObject(parent), m_network(network), m_writerContext(new QObject)
 {
+    m_writer.setObjectName(QStringLiteral("vorbel-files"));
+    m_writerContext->moveToThread(&m_writer);
+    connect(&m_writer, &QThread::finished, m_writerContext, &QObject::deleteLater);
+    m_writer.start();
 }
 
 Downloader::~Downloader()
 {
     cancelAll();
+    // Writes under way end first; their answers, queued for this object, go with it.
+    m_writer.quit();
+    m_writer.wait();
 }
 
 void Downloader::download(const QUrl& url, const QString& target, QObject* context, Callback done,
@@ -110,7 +118,7 @@ void Downloader::download(const QUrl& url, const QString& target, QObject* conte
     Waiter waiter{context, context != nullptr, std::move(done)};
     if (const auto found = m_jobs.find(key); found != m_jobs.end()) {
         found->second->waiters.push_back(std::move(waiter));
-        if (priority == Priority::First && !found->second->reply) {
+        if (priority == Priority::First && !found->second->reply && !found->second->writing) {
             std::erase(m_queue, key);
             m_queue.push_front(key);
         }
@@ -119,6 +127,7 @@ void Downloader::download(const QUrl& url, const QString& target, QObject* conte
     auto job = std::make_unique<Job>();
     job->url = url;
     job->target = key;
+    job->id = ++m_nextId;
     job->waiters.push_back(std::move(waiter));
     m_jobs.emplace(key, std::move(job));
     if (priority == Priority::First)
@@ -146,7 +155,8 @@ void Downloader::startNext()
     while (m_running < m_maxConcurrent && !m_queue.empty()) {
         const QString target = m_queue.front();
         m_queue.pop_front();
-        if (const auto found = m_jobs.find(target); found != m_jobs.end() && !found->second->reply)
+        if (const auto found = m_jobs.find(target);
+            found != m_jobs.end() && !found->second->reply && !found->second->writing)
             start(*found->second);
     }
 }
@@ -205,11 +215,40 @@ void Downloader::onFinished(QNetworkReply* reply)
     Job* job = jobOf(reply); // gone when the size cap ended it
     if (!job)
         return;
-    QString error = failure(*job);
+    const QString error = failure(*job);
     if (error.isEmpty())
-        error = saveAtomically(job->target, job->body);
-    finish(job->target, error.isEmpty(),
-           error.isEmpty() ? QString() : job->url.toString() + QStringLiteral(": ") + error);
+        write(*job);
+    else
+        finish(job->target, false, job->url.toString() + QStringLiteral(": ") + error);
+}
+
+/// Hands the whole body to the writer and frees the transfer's place for the next download; the job
+/// stays, so a download of the same target still shares it, until its file is written.
+void Downloader::write(Job& job)
+{
+    QByteArray body = std::move(job.body);
+    job.body = QByteArray();
+    drop(job);
+    job.writing = true;
+    QMetaObject::invokeMethod(
+        m_writerContext,
+        [this, target = job.target, id = job.id, body = std::move(body)] {
+            const QString error = saveAtomically(target, body);
+            QMetaObject::invokeMethod(
+                this, [this, target, id, error] { written(target, id, error); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    startNext();
+}
+
+void Downloader::written(const QString& target, quint64 id, const QString& error)
+{
+    const auto found = m_jobs.find(target);
+    // Cancelled while its file was written (and perhaps asked for anew): nobody waits for this answer.
+    if (found == m_jobs.end() || found->second->id != id)
+        return;
+    finish(target, error.isEmpty(),
+           error.isEmpty() ? QString() : found->second->url.toString() + QStringLiteral(": ") + error);
 }
 
 /// Why a finished transfer is no file; empty when it is one.
