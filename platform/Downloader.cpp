@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,61 +35,85 @@ QNetworkRequest fileRequest(const QUrl& url, int stallMs)
     return request;
 }
 
-/// Writes bytes to a new file beside target and renames it over target, so the name never shows part of a
-/// body; the reason when that fails, with nothing left behind. The file is not synced to the disk: these
-/// are cache files, one lost with the machine is fetched again, and a sync per picture took longer than its
-/// transfer.
-QString saveAtomically(const QString& target, const QByteArray& bytes)
+QString writeFailure(const QString& target, const QString& why)
 {
-    const auto failed = [&target](const QString& why) {
-        return QStringLiteral("无法写入 %1: %2").arg(target, why);
-    };
-#ifdef Q_OS_UNIX
-    // Four system calls, where a QTemporaryFile took twice as many and most of the time of a picture.
-    const QByteArray path = QFile::encodeName(target);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const QByteArray temporary =
-            path + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
-        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0)
-            return failed(QString::fromLocal8Bit(std::strerror(errno)));
-        qsizetype written = 0;
-        while (written < bytes.size()) {
-            const ssize_t step =
-                ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
-            if (step < 0 && errno == EINTR)
-                continue;
-            if (step <= 0)
-                break;
-            written += step;
-        }
-        const int writeError = written == bytes.size() ? 0 : errno;
-        if (::close(fd) != 0 || writeError != 0 || ::rename(temporary.constData(), path.constData()) != 0) {
-            const int error = writeError != 0 ? writeError : errno;
-            ::unlink(temporary.constData());
-            return failed(QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO)));
-        }
-        return {};
-    }
-    return failed(QStringLiteral("no free temporary name"));
-#else
+    return QStringLiteral("无法写入 %1: %2").arg(target, why);
+}
+
+/// Writes bytes to a temporary file beside target and renames it over target; the reason when that fails,
+/// with nothing left behind (unless the process is killed between the two).
+QString saveThroughTemporaryFile(const QString& target, const QByteArray& bytes)
+{
     QTemporaryFile file(target + QStringLiteral(".XXXXXX"));
     if (!file.open())
-        return failed(file.errorString());
+        return writeFailure(target, file.errorString());
     if (file.write(bytes) != bytes.size() || !file.flush())
-        return failed(file.errorString());
+        return writeFailure(target, file.errorString());
     file.close();
     std::error_code error;
     // Replaces a file already at the name in one step, as the platform's own rename does.
     std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
                             QFile::encodeName(target).toStdString(), error);
     if (error)
-        return failed(QString::fromLocal8Bit(error.message()));
+        return writeFailure(target, QString::fromLocal8Bit(error.message()));
     file.setAutoRemove(false); // it is the target now
     return {};
+}
+
+#ifdef Q_OS_LINUX
+/// An unnamed file in the target's folder, given its name only once it holds the whole body: a process
+/// killed at any moment leaves the whole picture or nothing, not even a temporary file. Nothing decided
+/// when the file system has no unnamed files.
+std::optional<QString> saveUnnamed(const QString& target, const QByteArray& bytes)
+{
+    const QByteArray path = QFile::encodeName(target);
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
+        return std::nullopt;
+    if (fd < 0)
+        return writeFailure(target, QString::fromLocal8Bit(std::strerror(errno)));
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t step = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (step < 0 && errno == EINTR)
+            continue;
+        if (step <= 0)
+            break;
+        written += step;
+    }
+    int error = written == bytes.size() ? 0 : (errno != 0 ? errno : EIO);
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (error == 0 &&
+        ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) != 0) {
+        error = errno;
+        if (error == EEXIST) {
+            // A file is there already (fetched again): a named step beside it, then one rename over it.
+            const QByteArray temporary =
+                path + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
+            const bool replaced = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(),
+                                           AT_SYMLINK_FOLLOW) == 0 &&
+                                  ::rename(temporary.constData(), path.constData()) == 0;
+            error = replaced ? 0 : errno;
+            if (!replaced)
+                ::unlink(temporary.constData());
+        }
+    }
+    ::close(fd);
+    return error == 0 ? QString() : writeFailure(target, QString::fromLocal8Bit(std::strerror(error)));
+}
 #endif
+
+/// Writes bytes to target so that the name never shows part of a body; the reason when that fails, with
+/// nothing left behind. The file is not synced to the disk: these are cache files, one lost with the
+/// machine is fetched again, and a sync per picture took longer than its transfer.
+QString saveAtomically(const QString& target, const QByteArray& bytes)
+{
+#ifdef Q_OS_LINUX
+    if (const std::optional<QString> saved = saveUnnamed(target, bytes))
+        return *saved;
+#endif
+    return saveThroughTemporaryFile(target, bytes);
 }
 
 } // namespace
