@@ -44,9 +44,10 @@ public:
     /// Runs one select and returns all its rows. Throws StoreError.
     ResultSet select(const QString& sql, const QVariantList& binds = {});
     /// Runs one select and calls eachRow with the statement at each of its rows, for reads too large to
-    /// gather into a ResultSet first. Throws StoreError, also when the statement returns no rows.
+    /// gather into a ResultSet first; columns, when given, gets the result's column names first. Throws
+    /// StoreError, also when the statement returns no rows.
     void forEachRow(const QString& sql, const QVariantList& binds,
-                    const std::function<void(const Statement&)>& eachRow);
+                    const std::function<void(const Statement&)>& eachRow, QStringList* columns = nullptr);
     /// The row id of the latest insert on this connection.
     qint64 lastInsertRowId() const;
     QString path() const { return m_path; }

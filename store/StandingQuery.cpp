@@ -65,28 +65,36 @@ void StandingQuery::open()
     QString statement = numericOrderSql(m_sql);
     if (!table.isEmpty())
         statement.replace(SelectAll, QStringLiteral("select rowid, *"));
-    ResultSet result = m_db.select(statement, m_binds);
-
+    // Straight into the snapshot, row by row: ten thousand rows gathered into a result first and moved
+    // over took a good part of a shop box click.
     const int skip = table.isEmpty() ? 0 : 1;
+    QStringList names;
+    std::vector<Row> rows;
+    qint64 sequence = 0;
+    m_db.forEachRow(
+        statement, m_binds,
+        [&](const Statement& read) {
+            const int count = read.columnCount();
+            Row& row = rows.emplace_back();
+            if (skip)
+                row.rowid = read.value(0).toLongLong();
+            row.sequence = sequence++;
+            row.values.reserve(count - skip);
+            for (int c = skip; c < count; ++c)
+                row.values.append(read.value(c));
+        },
+        &names);
+
     m_table = table;
-    m_columns = result.columns.mid(skip);
+    m_columns = names.mid(skip);
     m_columnIndex.clear();
     m_constantIndex.clear();
     for (const QString& name : std::as_const(m_columns)) {
         if (!m_columnIndex.contains(name))
             m_columnIndex.insert(name, fieldIndex(name)); // the first name equal but for case wins
     }
-    m_rows.clear();
-    m_rows.reserve(result.rows.size());
-    m_nextSequence = 0;
-    for (QVariantList& values : result.rows) {
-        Row row;
-        if (skip)
-            row.rowid = values.takeFirst().toLongLong();
-        row.sequence = m_nextSequence++;
-        row.values = std::move(values);
-        m_rows.push_back(std::move(row));
-    }
+    m_rows = std::move(rows);
+    m_nextSequence = sequence;
     readColumnTypes();
     m_open = true;
     m_eof = m_rows.empty();
