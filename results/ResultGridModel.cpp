@@ -112,10 +112,9 @@ void ResultGridModel::refreshPriceMarks()
         Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
 }
 
-QString ResultGridModel::markKey(int row) const
+ResultGridModel::MarkKey ResultGridModel::markKey(int row) const
 {
-    return text(row, column::cph) + QLatin1Char('\n') + text(row, column::sjlx) + QLatin1Char('\n') +
-           text(row, m_priceField);
+    return {text(row, column::cph), text(row, column::sjlx), text(row, m_priceField)};
 }
 
 void ResultGridModel::readPriceMarks(bool anew)
@@ -134,19 +133,15 @@ void ResultGridModel::readPriceMarks(bool anew)
         // One read of the history for every offer not marked yet: a statement per row made a shop box
         // click on ten thousand offers wait for ten thousand statements.
         QList<PriceHistory::Offer> offers;
-        QStringList keys, prices;
-        QSet<QString> asked;
+        QList<MarkKey> keys;
+        QSet<MarkKey> asked;
         for (int row = 0; row < m_query.recordCount(); ++row) {
-            const QString cph = text(row, column::cph);
-            if (cph.isEmpty())
-                continue;
-            const QString key = markKey(row);
-            if (m_marks.contains(key) || asked.contains(key))
+            MarkKey key = markKey(row);
+            if (key.cph.isEmpty() || m_marks.contains(key) || asked.contains(key))
                 continue;
             asked.insert(key);
-            offers.append({cph, text(row, column::sjlx)});
-            keys.append(key);
-            prices.append(text(row, m_priceField));
+            offers.append({key.cph, key.sjlx});
+            keys.append(std::move(key));
         }
         if (offers.isEmpty())
             return;
@@ -154,10 +149,8 @@ void ResultGridModel::readPriceMarks(bool anew)
         const std::vector<PriceRecord> none;
         for (qsizetype i = 0; i < offers.size(); ++i) {
             const auto found = histories.constFind(offers.at(i));
-            // The shown price is the key's last line.
-            const QString price = keys.at(i).section(QLatin1Char('\n'), 2);
-            m_marks.insert(keys.at(i),
-                           pricemark::markOf(found == histories.constEnd() ? none : *found, price));
+            m_marks.insert(keys.at(i), pricemark::markOf(found == histories.constEnd() ? none : *found,
+                                                         keys.at(i).price));
         }
     } catch (const StoreError& error) {
         // Marks are an extra: a store that cannot be read leaves the prices bare, the grid goes on.

@@ -51,7 +51,19 @@ public:
 
 private:
     pricemark::Mark markOf(int row) const;
-    QString markKey(int row) const;
+    /// What a mark depends on: the offer (product id, shop) and the price it is shown at.
+    struct MarkKey
+    {
+        QString cph;
+        QString sjlx;
+        QString price;
+        bool operator==(const MarkKey&) const = default;
+        friend size_t qHash(const MarkKey& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.cph, key.sjlx, key.price);
+        }
+    };
+    MarkKey markKey(int row) const;
     void readPriceMarks(bool anew);
 
     StandingQuery& m_query;
@@ -59,8 +71,8 @@ private:
     int m_rows = 0;
     PriceHistory* m_history = nullptr;
     QLatin1String m_priceField;
-    QHash<QString, pricemark::Mark> m_marks; // by product id, shop and shown price
-    quint64 m_marksStamp = 0;                // the store's change stamp the marks were read at
+    QHash<MarkKey, pricemark::Mark> m_marks;
+    quint64 m_marksStamp = 0; // the store's change stamp the marks were read at
 };
 
 } // namespace vorbel
