@@ -124,9 +124,6 @@ QString Database::prepareConnection(bool mayCreate)
         addPriceHistory();
         select(QStringLiteral("PRAGMA journal_mode = WAL"));
         exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-        // Pages are decrypted as they enter the cache; the engine's default of 2 MB held a fifth of the
-        // result table of a 10,000-offer search, so every shop box click decrypted all of it again.
-        exec(QStringLiteral("PRAGMA cache_size = -32768"));
     } catch (const StoreError& error) {
         return QString::fromUtf8(error.what());
     }
