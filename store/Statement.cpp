@@ -55,6 +55,7 @@ StatementHandle Statement::release()
 {
     sqlite3_reset(m_statement.get());
     sqlite3_clear_bindings(m_statement.get());
+    m_texts.clear();
     return std::move(m_statement);
 }
 
@@ -64,6 +65,8 @@ void Statement::bind(const QVariantList& values)
     if (values.size() != sqlite3_bind_parameter_count(statement))
         throw StoreError("the statement takes " + std::to_string(sqlite3_bind_parameter_count(statement)) +
                          " values, " + std::to_string(values.size()) + " given");
+    m_texts.clear();
+    m_texts.reserve(std::size_t(values.size()));
     for (int i = 0; i < values.size(); ++i) {
         const QVariant& value = values[i];
         const int position = i + 1;
@@ -91,8 +94,8 @@ void Statement::bind(const QVariantList& values)
             break;
         }
         default: {
-            const QByteArray text = value.toString().toUtf8();
-            rc = sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            const QByteArray& text = m_texts.emplace_back(value.toString().toUtf8());
+            rc = sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_STATIC);
         }
         }
         if (rc != SQLITE_OK)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <vector>
 
 namespace vorbel {
 
@@ -41,6 +42,9 @@ private:
 
     sqlite3* m_connection;
     StatementHandle m_statement;
+    // The bound texts, kept until the statement is reset: the engine reads them in place instead of
+    // copying each one (a row of the result table binds a dozen).
+    std::vector<QByteArray> m_texts;
 };
 
 } // namespace vorbel
