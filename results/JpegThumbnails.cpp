@@ -3,6 +3,7 @@
 #include "store/PictureCache.h"
 
 #include <QFile>
+#include <QPainter>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -112,6 +113,24 @@ std::optional<QByteArray> plainFileBytes(const QString& path)
     return file.readAll();
 }
 
+/// The picture scaled to exactly size, smoothly. The DCT scale leaves little to do, mostly a shrink by less
+/// than a ninth, which bilinear filtering does well in half the time of Qt's area averaging; a picture
+/// still more than twice the size (one over eight times the cell) is averaged, or bilinear would skip
+/// pixels.
+QImage scaledToFill(const QImage& image, QSize size)
+{
+    if (image.size() == size)
+        return image;
+    if (image.width() > 2 * size.width() || image.height() > 2 * size.height())
+        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage scaled(size, QImage::Format_RGB32);
+    QPainter painter(&scaled);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRect(QPoint(), size), image);
+    return scaled;
+}
+
 } // namespace
 
 QImage decodeJpegNear(const QString& path, QSize target)
@@ -135,7 +154,7 @@ QImage ThumbnailCache::picture(const QString& path, QSize size)
         return {};
     QImage decoded = decodeJpegNear(*bytes, size);
     if (!decoded.isNull())
-        decoded = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        decoded = scaledToFill(decoded, size);
     m_entries.push_front({key, decoded});
     m_index.insert(key, m_entries.begin());
     m_bytes += decoded.sizeInBytes();

@@ -174,6 +174,30 @@ TEST(ThumbnailCache, DecodesOnceScaledToTheCellAndLeavesUndecodableFilesEmpty)
     EXPECT_TRUE(cache.picture(dir.path(), QSize(82, 80)).isNull()); // a folder is no picture
 }
 
+TEST(ThumbnailCache, EveryPictureFillsTheCellWithItsOwnColours)
+{
+    // Shrunk a little after the DCT scale (100 px decoded at 7/8, 88 px into 82 × 80), shrunk a lot (a
+    // picture far larger than 8 cells decodes at 1/8 and is still five times the cell), enlarged, and
+    // decoded to the cell's size exactly: every one fills the cell edge to edge in its colours.
+    QTemporaryDir dir;
+    const QSize cell(82, 80);
+    ThumbnailCache cache;
+    int n = 0;
+    for (const QSize& size : {QSize(100, 100), QSize(3300, 3300), QSize(30, 30), QSize(82, 80)}) {
+        const QString path = dir.filePath(QStringLiteral("%1.jpg").arg(++n));
+        writeFile(path, savedJpeg(size.width(), size.height(), QColor(200, 40, 90)));
+        const QImage picture = cache.picture(path, cell);
+        ASSERT_EQ(picture.size(), cell) << size.width();
+        for (const QPoint& at : {QPoint(0, 0), QPoint(81, 79), QPoint(40, 40), QPoint(81, 0)}) {
+            const QColor seen = picture.pixelColor(at);
+            EXPECT_NEAR(seen.red(), 200, 12) << size.width() << " at " << at.x() << "," << at.y();
+            EXPECT_NEAR(seen.green(), 40, 12) << size.width();
+            EXPECT_NEAR(seen.blue(), 90, 12) << size.width();
+            EXPECT_EQ(seen.alpha(), 255);
+        }
+    }
+}
+
 TEST(ThumbnailCache, DropsTheLeastRecentlyUsedPictureBeyondItsBound)
 {
     QTemporaryDir dir;
