@@ -75,7 +75,8 @@ row(f"search, 1,000 offers + 1,000 new pictures, request to last picture (median
 row("the same search beside headless Chromium", f"{v:.0f} ms", "Chromium, page with its pictures, to load",
     f"{spread(chromium)} ms", v / ch, "<= 0.4", v <= 0.4 * ch)
 row(f"steady: slowest / fastest of the {rounds} searches", f"{max(vorbel):.0f} / {min(vorbel):.0f} ms",
-    ratio=max(vorbel) / min(vorbel), goal="<= 1.3", met=max(vorbel) <= 1.3 * min(vorbel))
+    "curl's own slowest / fastest (the machine's share)", f"{max(curl):.0f} / {min(curl):.0f} ms = "
+    f"{max(curl) / min(curl):.2f}", max(vorbel) / min(vorbel), "<= 1.3", max(vorbel) <= 1.3 * min(vorbel))
 first = [s["first_screen_ms"] for s in searches]
 row("first screen: page's last byte to the first screen of offers painted", f"{spread(first, 1)} ms",
     goal="<= 50 ms", met=statistics.median(first) <= 50)
