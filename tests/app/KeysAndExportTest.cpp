@@ -79,9 +79,11 @@ void exportThroughMenu(QTableView& grid)
     QApplication::sendEvent(grid.viewport(), &event);
     QMenu* menu = nullptr;
     QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
-    QCOMPARE(menu->actions().size(), 1);
+    // The export, then the price history of the row the menu was opened on.
+    QCOMPARE(menu->actions().size(), 2);
     QAction* command = menu->actions().first();
     QCOMPARE(command->text(), ExportCommand);
+    QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("价格走势"));
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(command).center());
     QTRY_VERIFY(!menu->isVisible());
 }
