@@ -10,8 +10,8 @@ out = pathlib.Path(sys.argv[1])
 rounds = int(sys.argv[2])
 
 
-def pipeline():
-    data = json.loads((out / "pipeline.json").read_text())
+def pipeline(name="pipeline.json"):
+    data = json.loads((out / name).read_text())
     medians = {}
     for b in data["benchmarks"]:
         if b.get("aggregate_name") == "median":
@@ -62,6 +62,11 @@ row("price marks of a 1,000-offer page, history of 1,000,000 rows", f"{marks:.1f
     met=marks <= 20)
 for n in (1000, 10000):
     row(f"whole page read into the store, {n:,} offers", f"{p[f'BM_ReadIntoStore/{n}']:.1f} ms")
+chart, _ = pipeline("chart.json")
+for n, goal in ((10000, 100), (100000, None)):
+    opened = chart[f"BM_OpenPriceChart/{n}"]
+    row(f"price history window of an offer with {n:,} rows: read, built, shown, painted", f"{opened:.1f} ms",
+        goal=f"<= {goal} ms" if goal else "", met=opened <= goal if goal else None)
 key_ms = p["BM_OpenStore/iterations:10"]
 
 searches = [keyed(out / f"search-{i}.txt") for i in range(1, rounds + 1)]
