@@ -60,6 +60,9 @@ row("store 1,000 offers with their prices recorded in jgls", f"{recorded:.2f} ms
 known = p["BM_PostRowsRecordedKnown/1000"]
 row("the same, offers seen before at the same prices (a repeated search)", f"{known:.2f} ms",
     "the same store without", f"{plain:.2f} ms", known / plain, "<= 1.10", known <= 1.10 * plain)
+bare, bare_recorded = p["BM_BareTransaction/1000"], p["BM_BareTransactionRecorded/1000"]
+row("bare SQLCipher transaction of 1,000 offers plus one jgls row each (the engine's floor)",
+    f"{bare_recorded:.2f} ms", "the same without", f"{bare:.2f} ms", bare_recorded / bare)
 marks = p["BM_PriceMarks/1000"]
 row("price marks of a 1,000-offer page, history of 1,000,000 rows", f"{marks:.1f} ms", goal="<= 20 ms",
     met=marks <= 20)

@@ -110,23 +110,32 @@ int PriceHistory::prune(const QDateTime& now)
 void PriceHistory::recordAll(const std::vector<Sighting>& sightings, const QDateTime& time)
 {
     const QString now = timeText(time);
-    QSet<Offer> listed;
+    // In product order, an offer listed twice and a product's shops fall side by side, so one sort
+    // replaces the sets that found them; and the new rows reach the index in its own order, which
+    // leaves fewer of its pages to write at the commit. The sort is stable: an offer's first sighting
+    // stays first and is the one kept.
     std::vector<const Sighting*> offers;
-    QStringList products;
-    QSet<QString> seenProducts;
+    offers.reserve(sightings.size());
     for (const Sighting& sighting : sightings) {
-        const Offer offer{sighting.cph, bound(sighting.sjlx)};
-        if (sighting.cph.isEmpty() || listed.contains(offer))
-            continue;
-        listed.insert(offer);
-        offers.push_back(&sighting);
-        if (!seenProducts.contains(sighting.cph)) {
-            seenProducts.insert(sighting.cph);
-            products << sighting.cph;
-        }
+        if (!sighting.cph.isEmpty())
+            offers.push_back(&sighting);
+    }
+    const auto sameOffer = [](const Sighting* a, const Sighting* b) {
+        return a->cph == b->cph && a->sjlx == b->sjlx; // a null shop is the empty one, as bound() has it
+    };
+    std::stable_sort(offers.begin(), offers.end(), [](const Sighting* a, const Sighting* b) {
+        const int byProduct = a->cph.compare(b->cph);
+        return byProduct != 0 ? byProduct < 0 : a->sjlx.compare(b->sjlx) < 0;
+    });
+    offers.erase(std::unique(offers.begin(), offers.end(), sameOffer), offers.end());
+    QStringList products;
+    for (const Sighting* sighting : offers) {
+        if (products.isEmpty() || products.constLast() != sighting->cph)
+            products << sighting->cph;
     }
     // The latest row of every offer: the last of its rows in the order history() gives them.
     QHash<Offer, std::pair<qint64, QString>> latest;
+    latest.reserve(qsizetype(offers.size()));
     constexpr qsizetype Products = 500; // well under the engine's limit of bound values
     for (qsizetype first = 0; first < products.size(); first += Products) {
         const QStringList chunk = products.mid(first, Products);
