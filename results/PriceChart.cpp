@@ -1,5 +1,7 @@
 #include "results/PriceChart.h"
 
+#include "results/ResultCellText.h"
+
 #include "results/PriceMarks.h"
 
 #include <QDateTime>
@@ -165,7 +167,9 @@ QString hoverText(const ChartData& data, qint64 msecs)
     const auto time = [](qint64 at) {
         return QDateTime::fromMSecsSinceEpoch(at).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     };
-    QString text = QStringLiteral("￥") + span->price + QStringLiteral("  ") + time(span->from);
+    // Written as the result grid writes the price, so "2501" reads "￥2501.00" in both.
+    QString text =
+        resultcell::priceText(span->price).value_or(QString()) + QStringLiteral("  ") + time(span->from);
     if (span->to != span->from)
         text += QStringLiteral(" 至 ") + time(span->to);
     return text;

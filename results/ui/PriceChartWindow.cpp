@@ -1,5 +1,6 @@
 #include "results/ui/PriceChartWindow.h"
 
+#include "results/ResultCellText.h"
 #include "results/ResultGridModel.h"
 #include "store/Columns.h"
 
@@ -26,9 +27,10 @@ QString dayText(qint64 msecs)
     return QDateTime::fromMSecsSinceEpoch(msecs).toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+/// As the result grid writes a price: "2501" is "￥2501.00".
 QString yuanText(const QString& price)
 {
-    return QStringLiteral("￥") + price;
+    return resultcell::priceText(price).value_or(QString());
 }
 
 QScatterSeries* markSeries(const QString& name, const QColor& colour, const pricechart::Point& at)

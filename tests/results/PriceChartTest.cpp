@@ -119,9 +119,9 @@ TEST(PriceChartHover, NamesThePriceInForceAndItsTimesOnlyInsideTheHistory)
                                       seen("90", "2026-03-05 10:00:00", "2026-03-05 12:00:00")},
                                      std::nullopt);
     EXPECT_EQ(hoverText(data, at("2026-03-03 00:00:00")),
-              QStringLiteral("￥100  2026-03-01 10:00 至 2026-03-05 10:00"));
+              QStringLiteral("￥100.00  2026-03-01 10:00 至 2026-03-05 10:00"));
     EXPECT_EQ(hoverText(data, at("2026-03-05 10:00:00")),
-              QStringLiteral("￥90  2026-03-05 10:00 至 2026-03-05 12:00"));
+              QStringLiteral("￥90.00  2026-03-05 10:00 至 2026-03-05 12:00"));
     EXPECT_EQ(hoverText(data, at("2026-03-01 09:59:59")), QString());
     EXPECT_EQ(hoverText(data, at("2026-03-05 12:00:01")), QString());
     EXPECT_EQ(hoverText(chartData({}, std::nullopt), 0), QString());
