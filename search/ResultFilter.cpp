@@ -29,6 +29,23 @@ QString filterStatement(const ShopBoxes& boxes)
     return statement + QStringLiteral(" order by jg");
 }
 
+StandingQuery::Narrowing filterNarrowing(const ShopBoxes& boxes)
+{
+    StandingQuery::Narrowing narrowing{
+        QStringLiteral("cxnr"), QStringLiteral("jg"), QStringLiteral("sjlx"), {}};
+    if (boxes[0])
+        return narrowing;
+    narrowing.texts.emplace();
+    for (std::size_t i = 1; i < boxes.size(); ++i) {
+        if (boxes[i])
+            narrowing.texts->append(filterShops()[i - 1]);
+    }
+    // As the statement for no ticked box reads it.
+    if (narrowing.texts->isEmpty())
+        narrowing.texts->append(QStringLiteral("全部"));
+    return narrowing;
+}
+
 QString TitleSort::click(const QString& field)
 {
     const bool wasDown = m_field == field && m_marker == Marker::Down;

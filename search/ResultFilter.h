@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/StandingQuery.h"
+
 #include <QString>
 #include <array>
 
@@ -14,6 +16,10 @@ const std::array<QString, 7>& filterShops();
 /// The result list's statement for the ticked boxes: everything in price order while "全部" is ticked, the
 /// ticked shops otherwise, and nothing when no box is ticked.
 QString filterStatement(const ShopBoxes& boxes);
+
+/// The same rows described for StandingQuery::openNarrowed: the offers of the ticked shops, or every
+/// offer while "全部" is ticked, in price order.
+StandingQuery::Narrowing filterNarrowing(const ShopBoxes& boxes);
 
 /// The sort markers of the two sortable titles, "价格" (jg) and "人气" (rc): a click sorts descending
 /// first, then ascending, then descending again; clicking the other title starts over.

@@ -104,6 +104,8 @@ QString Database::prepareConnection(bool mayCreate)
 {
     sqlite3* handle = m_handle.get();
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    sqlite3_update_hook(handle, &Database::countRowWrite, this);
+    sqlite3_rollback_hook(handle, &Database::countRollback, this);
     if (!registerNumericOrder(handle))
         return QString::fromUtf8(sqlite3_errmsg(handle));
     try {
@@ -243,6 +245,46 @@ quint64 Database::changeStamp()
     const quint64 others =
         quint64(select(QStringLiteral("PRAGMA data_version")).rows.at(0).value(0).toLongLong());
     return (others << 32) ^ quint64(unsigned(sqlite3_total_changes(m_handle.get())));
+}
+
+void Database::countRowWrite(void* self, int, const char*, const char* table, long long)
+{
+    auto* db = static_cast<Database*>(self);
+    ++db->m_namedWrites;
+    for (auto& [name, count] : db->m_rowWrites) {
+        if (std::strcmp(name.constData(), table) == 0) {
+            ++count;
+            return;
+        }
+    }
+    db->m_rowWrites.emplace_back(QByteArray(table), 1);
+}
+
+void Database::countRollback(void* self)
+{
+    ++static_cast<Database*>(self)->m_rollbacks;
+}
+
+Database::TableStamp Database::localTableStamp(const QString& table) const
+{
+    TableStamp stamp;
+    for (const auto& [name, count] : m_rowWrites) {
+        // The hook names a table as it was created; statements may spell it in any case.
+        if (QLatin1String(name).compare(table, Qt::CaseInsensitive) == 0)
+            stamp.rowWrites += count;
+    }
+    // The engine counts the rows of a table emptied at once ("delete from cxnr") among its changes
+    // without calling the update hook for them: whatever it counts beyond the hook may be any table.
+    stamp.unnamedWrites = quint64(unsigned(sqlite3_total_changes(m_handle.get()))) - m_namedWrites;
+    stamp.rollbacks = m_rollbacks;
+    return stamp;
+}
+
+Database::TableStamp Database::tableStamp(const QString& table)
+{
+    TableStamp stamp = localTableStamp(table);
+    stamp.others = select(QStringLiteral("PRAGMA data_version")).rows.at(0).value(0).toLongLong();
+    return stamp;
 }
 
 qint64 Database::lastInsertRowId() const

@@ -11,7 +11,9 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <variant>
+#include <vector>
 
 namespace vorbel {
 
@@ -54,6 +56,22 @@ public:
     /// A number that moves whenever a row was written on this connection or another connection committed
     /// to the file since the last call; equal numbers mean the file read the same. Throws StoreError.
     quint64 changeStamp();
+    /// Where one table's rows stand. Moves whenever they may have changed: a row this connection wrote to
+    /// the table, rows the engine changed without naming a table (a whole table emptied at once), a
+    /// rollback, another connection's commit. Equal stamps mean the table reads the same.
+    struct TableStamp
+    {
+        quint64 rowWrites = 0;
+        quint64 unnamedWrites = 0;
+        quint64 rollbacks = 0;
+        qint64 others = 0; // the engine's data_version
+        bool operator==(const TableStamp&) const = default;
+    };
+    /// The table's stamp. Throws StoreError.
+    TableStamp tableStamp(const QString& table);
+    /// The same without the other connections' part, and without running a statement: cheap enough to
+    /// take around every row a query posts. Its `others` is 0.
+    TableStamp localTableStamp(const QString& table) const;
     /// True while a Transaction is open and the engine still holds it.
     bool inTransaction() const;
 
@@ -80,6 +98,15 @@ private:
     // anew took most of the time of a post. Declared after the connection so they go before it.
     std::unordered_map<QString, StatementHandle> m_statements;
     int m_transactionDepth = 0;
+
+    static void countRowWrite(void* self, int operation, const char* database, const char* table,
+                              long long rowid);
+    static void countRollback(void* self);
+    // Rows written per table, as the engine's update hook names them; a handful of tables, looked up in
+    // order, since the hook runs for every row written.
+    std::vector<std::pair<QByteArray, quint64>> m_rowWrites;
+    quint64 m_namedWrites = 0;
+    quint64 m_rollbacks = 0;
 };
 
 } // namespace vorbel

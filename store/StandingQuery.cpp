@@ -16,12 +16,20 @@ namespace {
 const QRegularExpression WritableSelect(
     QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\w+)(?:\\s*|\\s+(?:where|order|limit)\\b.*)$"),
     QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+// A writable statement that reads its table whole: no where, limit or nested select after the table.
+const QRegularExpression NarrowingClause(QStringLiteral("\\b(?:where|limit|select)\\b|\\("),
+                                         QRegularExpression::CaseInsensitiveOption);
 const QRegularExpression SelectAll(QStringLiteral("^\\s*select\\s+\\*"),
                                    QRegularExpression::CaseInsensitiveOption);
 
 QString quotedName(const QString& field)
 {
     return QLatin1Char('"') + field + QLatin1Char('"');
+}
+
+bool sameLocalStamp(const Database::TableStamp& a, const Database::TableStamp& b)
+{
+    return a.rowWrites == b.rowWrites && a.unnamedWrites == b.unnamedWrites && a.rollbacks == b.rollbacks;
 }
 
 bool isNumber(const QVariant& value)
@@ -95,6 +103,10 @@ void StandingQuery::open()
     }
     m_rows = std::move(rows);
     m_nextSequence = sequence;
+    forgetWholeTable();
+    m_snapshotIsWhole = !table.isEmpty() && !m_sql.mid(writable.capturedEnd(1)).contains(NarrowingClause);
+    if (m_snapshotIsWhole)
+        m_wholeStamp = m_db.tableStamp(table);
     readColumnTypes();
     m_open = true;
     m_eof = m_rows.empty();
@@ -110,6 +122,8 @@ void StandingQuery::close()
     m_open = false;
     m_state = State::Browse;
     m_rows.clear();
+    forgetWholeTable();
+    m_snapshotIsWhole = false;
     m_columns.clear();
     m_columnIndex.clear();
     m_constantIndex.clear();
@@ -127,6 +141,110 @@ void StandingQuery::openSql(const QString& sql, const QVariantList& binds)
     m_sql = sql;
     m_binds = binds;
     open();
+}
+
+void StandingQuery::forgetWholeTable()
+{
+    m_wholeRows.clear();
+    m_wholeOrder.clear();
+    m_wholeStamp.reset();
+}
+
+bool StandingQuery::holdsWholeTable(const QString& table)
+{
+    if (!m_open || !m_wholeStamp || m_table.compare(table, Qt::CaseInsensitive) != 0)
+        return false;
+    if (m_db.tableStamp(m_table) == *m_wholeStamp)
+        return true;
+    forgetWholeTable();
+    return false;
+}
+
+int StandingQuery::writeRows(const QString& sql, const QVariantList& binds)
+{
+    // A write through the whole table's snapshot keeps it whole, as long as nothing else wrote the table
+    // before it; a write through a narrowed snapshot leaves the rows it was narrowed from behind.
+    const bool keepsWhole =
+        m_snapshotIsWhole && m_wholeStamp && sameLocalStamp(m_db.localTableStamp(m_table), *m_wholeStamp);
+    const int changed = m_db.exec(sql, binds);
+    if (keepsWhole) {
+        const qint64 others = m_wholeStamp->others;
+        m_wholeStamp = m_db.localTableStamp(m_table);
+        m_wholeStamp->others = others;
+    } else {
+        forgetWholeTable();
+    }
+    return changed;
+}
+
+void StandingQuery::openNarrowed(const QString& sql, const Narrowing& narrowing)
+{
+    if (!holdsWholeTable(narrowing.table)) {
+        openSql(QStringLiteral("select * from %1 order by %2").arg(narrowing.table, narrowing.orderBy));
+        if (!m_snapshotIsWhole) {
+            openSql(sql);
+            return;
+        }
+    }
+    const int column = requireField(narrowing.field);
+    m_state = State::Browse;
+    std::vector<Row> whole = m_snapshotIsWhole ? std::move(m_rows) : std::move(m_wholeRows);
+    // The snapshot of the whole table may hold appended rows, edits and a title's order.
+    if (m_snapshotIsWhole || m_wholeOrder != narrowing.orderBy)
+        sortWholeRows(whole, narrowing.orderBy);
+    m_wholeOrder = narrowing.orderBy;
+    std::vector<Row> rows;
+    if (narrowing.texts) {
+        rows.reserve(whole.size());
+        for (const Row& row : whole) {
+            const QVariant& value = row.values[column];
+            if (value.typeId() == QMetaType::QString && narrowing.texts->contains(value.toString()))
+                rows.push_back(row); // the values are shared, not copied
+        }
+        m_wholeRows = std::move(whole);
+        m_snapshotIsWhole = false;
+    } else {
+        rows = std::move(whole);
+        m_wholeRows.clear();
+        m_snapshotIsWhole = true;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].sequence = qint64(i);
+    m_nextSequence = qint64(rows.size());
+    m_rows = std::move(rows);
+    m_sql = sql;
+    m_binds.clear();
+    m_sort.clear();
+    m_eof = m_rows.empty();
+    m_current = m_rows.empty() ? -1 : 0;
+    Q_EMIT reset();
+    Q_EMIT currentChanged(m_current);
+}
+
+void StandingQuery::sortWholeRows(std::vector<Row>& rows, const QString& orderBy) const
+{
+    const int column = requireField(orderBy);
+    const bool numeric = isNumericTextField(orderBy);
+    std::vector<std::optional<double>> numbers(rows.size());
+    if (numeric) {
+        for (std::size_t row = 0; row < rows.size(); ++row)
+            numbers[row] = numericValue(rows[row].values[column]);
+    }
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    // The engine reads the table in row id order and keeps that order among equal values.
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const QVariant& va = rows[a].values[column];
+        const QVariant& vb = rows[b].values[column];
+        const int compared =
+            numeric ? compareNumericText(va, numbers[a], vb, numbers[b], false) : compareStoredValues(va, vb);
+        return compared != 0 ? compared < 0 : rows[a].rowid < rows[b].rowid;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows.size());
+    for (const std::size_t row : order)
+        sorted.push_back(std::move(rows[row]));
+    rows = std::move(sorted);
 }
 
 void StandingQuery::execSql(const QString& sql, const QVariantList& binds)
@@ -416,7 +534,7 @@ void StandingQuery::insertPending()
         if (m_changed[i])
             binds << m_pending.values[i];
     }
-    m_db.exec(insertSql(), binds);
+    writeRows(insertSql(), binds);
     Row row;
     row.rowid = m_db.lastInsertRowId();
     row.sequence = m_nextSequence++;
@@ -443,7 +561,7 @@ void StandingQuery::updatePending()
     if (assignments.isEmpty())
         return;
     binds << m_pending.rowid;
-    const int changed = m_db.exec(
+    const int changed = writeRows(
         QStringLiteral("update %1 set %2 where rowid = ?").arg(m_table, assignments.join(QLatin1Char(','))),
         binds);
     // Another query may have deleted the record since this snapshot was read; showing the edit would
@@ -463,7 +581,7 @@ void StandingQuery::deleteCurrent()
     m_state = State::Browse;
     if (state == State::Inserting || m_current < 0)
         return;
-    m_db.exec(QStringLiteral("delete from %1 where rowid = ?").arg(m_table), {m_rows[m_current].rowid});
+    writeRows(QStringLiteral("delete from %1 where rowid = ?").arg(m_table), {m_rows[m_current].rowid});
     const int removed = m_current;
     m_rows.erase(m_rows.begin() + removed);
     m_current = std::min(removed, recordCount() - 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Database.h"
 #include "store/Queries.h"
 
 #include <QHash>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace vorbel {
-
-class Database;
 
 /// One of the window's standing queries: a statement whose result is read into a snapshot (a static
 /// cursor) with a current row. The program's own appends, edits and deletes are written to the file at
@@ -47,6 +46,20 @@ public:
     bool isOpen() const { return m_open; }
     /// Replaces the statement and its parameters and opens it.
     void openSql(const QString& sql, const QVariantList& binds = {});
+    /// A statement that reads part of a table read whole: the rows of "select * from <table> order by
+    /// <orderBy>" whose `field` holds one of `texts` (every row without texts), in that order.
+    struct Narrowing
+    {
+        QString table;
+        QString orderBy;
+        QString field;
+        std::optional<QStringList> texts;
+    };
+    /// Opens `sql`, which must select exactly the rows `narrowing` describes. While this query holds the
+    /// whole table as the file has it (it read it whole, and the table changed since only through this
+    /// query), the rows are taken from memory; otherwise the table is read whole first. A shop box click
+    /// on ten thousand offers spent most of its time reading and converting rows it already held.
+    void openNarrowed(const QString& sql, const Narrowing& narrowing);
     /// Runs a statement that returns no rows ("delete from cxnr") on the connection; this query's own
     /// statement and snapshot are left as they are.
     void execSql(const QString& sql, const QVariantList& binds = {});
@@ -126,6 +139,10 @@ private:
     void readColumnTypes();
     std::optional<QVariantList> knownStoredValues(const QVariantList& before, bool inserting) const;
     const QString& insertSql();
+    int writeRows(const QString& sql, const QVariantList& binds);
+    bool holdsWholeTable(const QString& table);
+    void forgetWholeTable();
+    void sortWholeRows(std::vector<Row>& rows, const QString& orderBy) const;
 
     Database& m_db;
     QString m_sql;
@@ -158,6 +175,13 @@ private:
     std::vector<bool> m_hasDefault;
     std::vector<bool> m_insertColumns; // of m_insertSql, which is reused while the same fields are set
     QString m_insertSql;
+    // The table's every row as this query last read or wrote them, for openNarrowed: the snapshot itself
+    // while the statement reads the whole table, else the rows it was narrowed from (sorted by
+    // m_wholeOrder). Good while the table's stamp is still m_wholeStamp.
+    bool m_snapshotIsWhole = false;
+    std::vector<Row> m_wholeRows;
+    QString m_wholeOrder;
+    std::optional<Database::TableStamp> m_wholeStamp;
 };
 
 } // namespace vorbel

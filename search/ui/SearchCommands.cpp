@@ -168,7 +168,8 @@ void SearchCommands::openFilter()
 {
     QTableView* grid = m_view.DBGridEh1;
     grid->setUpdatesEnabled(false);
-    m_parts.queries.ADOQuery2.openSql(filterStatement(tickedBoxes()));
+    const ShopBoxes ticked = tickedBoxes();
+    m_parts.queries.ADOQuery2.openNarrowed(filterStatement(ticked), filterNarrowing(ticked));
     grid->setUpdatesEnabled(true);
 }
 

@@ -1,5 +1,6 @@
 #include "testing/StoreFixture.h"
 
+#include "search/ResultFilter.h"
 #include "search/SearchStart.h"
 #include "search/ShopBoxCascade.h"
 #include "session/AppState.h"
@@ -108,6 +109,31 @@ TEST(ShopBoxCascade, UntickingAllAloneLeavesTheShopsTicked)
         boxes.set(shop, false);
     EXPECT_EQ(filterStatement(boxes.boxes()),
               QStringLiteral("select * from cxnr where sjlx='全部' order by jg"));
+}
+
+TEST_F(SearchStartTest, EveryCombinationOfBoxesNarrowsToTheRowsItsStatementReads)
+{
+    m_db->exec(QStringLiteral("delete from cxnr"));
+    QStringList shops(filterShops().begin(), filterShops().end());
+    shops << QStringLiteral("全部") << QStringLiteral("其他") << QString();
+    for (int i = 0; i < 60; ++i) {
+        m_db->exec(QStringLiteral("insert into cxnr (bh, jg, sjlx) values (?, ?, ?)"),
+                   {i, QString::number((i * 7) % 13),
+                    shops[i % shops.size()].isNull() ? QVariant() : QVariant(shops[i % shops.size()])});
+    }
+    StandingQuery& shown = m_queries->ADOQuery2;
+    shown.openSql(filterStatement(ShopBoxCascade::allTicked()));
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        ShopBoxes boxes{};
+        for (std::size_t b = 0; b < boxes.size(); ++b)
+            boxes[b] = (mask >> b) & 1U;
+        shown.openNarrowed(filterStatement(boxes), filterNarrowing(boxes));
+        StandingQuery read(*m_db, QStringLiteral("read"));
+        read.openSql(filterStatement(boxes));
+        ASSERT_EQ(shown.recordCount(), read.recordCount()) << filterStatement(boxes).toStdString();
+        for (int row = 0; row < shown.recordCount(); ++row)
+            EXPECT_EQ(shown.valueAt(row, QStringLiteral("bh")), read.valueAt(row, QStringLiteral("bh")));
+    }
 }
 
 } // namespace

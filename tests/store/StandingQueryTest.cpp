@@ -444,3 +444,131 @@ TEST_F(StandingQueryTest, SnapshotOfEveryWrittenValueEqualsAFreshRead)
     EXPECT_EQ(words.value(QStringLiteral("word")), QVariant(QStringLiteral("5")));
     EXPECT_EQ(words.value(QStringLiteral("count")), QVariant::fromValue<qlonglong>(0)); // the default
 }
+
+namespace {
+
+class NarrowedOpenTest : public StandingQueryTest
+{
+protected:
+    static constexpr const char* Whole = "select * from cxnr order by jg";
+
+    void addShopOffer(StandingQuery& query, int bh, const QVariant& jg, const QVariant& shop)
+    {
+        query.append();
+        query.setValue(QStringLiteral("bh"), bh);
+        query.setValue(QStringLiteral("jg"), jg);
+        query.setValue(QStringLiteral("sjlx"), shop);
+        query.post();
+    }
+
+    /// Offers with equal prices, prices that are no numbers, and shops outside any filter.
+    void fill(StandingQuery& query)
+    {
+        const QVariant prices[] = {QStringLiteral("9.5"),
+                                   QStringLiteral("12"),
+                                   QStringLiteral("9.50"),
+                                   QStringLiteral("面议"),
+                                   QString(),
+                                   QVariant(),
+                                   QStringLiteral("100"),
+                                   QStringLiteral("12")};
+        const QVariant shops[] = {QStringLiteral("淘宝网"), QStringLiteral("京东商城"),
+                                  QStringLiteral("其他"), QVariant()};
+        for (int i = 0; i < 40; ++i)
+            addShopOffer(query, i, prices[i % 8], shops[(i * 3 + i / 8) % 4]);
+    }
+
+    static StandingQuery::Narrowing shops(std::optional<QStringList> texts)
+    {
+        return {QStringLiteral("cxnr"), QStringLiteral("jg"), QStringLiteral("sjlx"), std::move(texts)};
+    }
+
+    static QString statement(const std::optional<QStringList>& texts)
+    {
+        if (!texts)
+            return QString::fromLatin1(Whole);
+        QStringList quoted;
+        for (const QString& text : *texts)
+            quoted << QLatin1Char('\'') + text + QLatin1Char('\'');
+        return QStringLiteral("select * from cxnr where sjlx in (%1) order by jg").arg(quoted.join(','));
+    }
+
+    /// Opens the narrowing and a fresh read of its statement, and compares them row for row.
+    void expectNarrowedAsRead(StandingQuery& query, const std::optional<QStringList>& texts)
+    {
+        query.openNarrowed(statement(texts), shops(texts));
+        StandingQuery fresh(*m_db, QStringLiteral("fresh"));
+        fresh.openSql(statement(texts));
+        EXPECT_EQ(column(query, "bh"), column(fresh, "bh")) << statement(texts).toStdString();
+        EXPECT_EQ(column(query, "jg"), column(fresh, "jg"));
+        EXPECT_EQ(query.sql(), statement(texts));
+    }
+
+    const std::optional<QStringList> m_taobao = QStringList{QStringLiteral("淘宝网")};
+};
+
+TEST_F(NarrowedOpenTest, RowsAndOrderAreTheEnginesAfterAppendsEditsDeletesAndSorts)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QString::fromLatin1(Whole));
+    fill(query); // appended after the read, in row id order, not in price order
+    const std::optional<QStringList> two = QStringList{QStringLiteral("京东商城"), QStringLiteral("淘宝网")};
+    const std::optional<QStringList> none = QStringList{};
+    for (const auto& texts : {m_taobao, two, none, std::optional<QStringList>{}, m_taobao})
+        expectNarrowedAsRead(query, texts);
+
+    query.openNarrowed(statement({}), shops({}));
+    query.setSort(QStringLiteral("rc DESC"));
+    ASSERT_TRUE(query.locate(QStringLiteral("bh"), 6)); // a null price becomes the dearest
+    query.edit();
+    query.setValue(QStringLiteral("jg"), QStringLiteral("1000"));
+    query.post();
+    ASSERT_TRUE(query.locate(QStringLiteral("bh"), 1));
+    query.deleteCurrent();
+    expectNarrowedAsRead(query, two);
+    expectNarrowedAsRead(query, {});
+}
+
+TEST_F(NarrowedOpenTest, WritesBesideTheQueryAreReadFromTheFile)
+{
+    StandingQuery query(*m_db, QStringLiteral("ADOQuery2"));
+    query.openSql(QString::fromLatin1(Whole));
+    fill(query);
+    expectNarrowedAsRead(query, m_taobao);
+
+    // A write through a narrowed snapshot leaves the rows it was narrowed from behind.
+    query.first();
+    query.edit();
+    query.setValue(QStringLiteral("jg"), QStringLiteral("0.5"));
+    query.post();
+    expectNarrowedAsRead(query, {});
+
+    StandingQuery other(*m_db, QStringLiteral("qry1"));
+    other.openSql(QString::fromLatin1(Whole));
+    addShopOffer(other, 100, QStringLiteral("1"), QStringLiteral("淘宝网"));
+    expectNarrowedAsRead(query, m_taobao);
+
+    m_db->exec(QStringLiteral("update cxnr set sjlx = '淘宝网' where bh = 2"));
+    expectNarrowedAsRead(query, m_taobao);
+
+    // Rows posted in a transaction that is rolled back stay in the snapshot, not in the file.
+    query.openNarrowed(statement({}), shops({}));
+    m_db->exec(QStringLiteral("begin"));
+    addShopOffer(query, 101, QStringLiteral("2"), QStringLiteral("淘宝网"));
+    m_db->exec(QStringLiteral("rollback"));
+    expectNarrowedAsRead(query, m_taobao);
+
+    {
+        auto second = openDatabase(m_db->path());
+        ASSERT_TRUE(second);
+        second->exec(QStringLiteral("insert into cxnr (bh, jg, sjlx) values (102, '3', '淘宝网')"));
+    }
+    expectNarrowedAsRead(query, m_taobao);
+
+    // Emptied at once, the table is emptied without the engine naming it row by row.
+    m_db->exec(QStringLiteral("delete from cxnr"));
+    expectNarrowedAsRead(query, m_taobao);
+    EXPECT_EQ(query.recordCount(), 0);
+}
+
+} // namespace
