@@ -28,6 +28,7 @@
 #include "store/PriceHistory.h"
 #include "store/StandingQueries.h"
 #include "store/StoreLocation.h"
+#include "store/StoreOpening.h"
 #include "widgets/BigPicturePanel.h"
 #include "widgets/Look.h"
 #include "widgets/ProgressPanel.h"
@@ -45,7 +46,6 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <future>
 
 namespace vorbel {
 
@@ -56,16 +56,10 @@ const QString PictureFolderUnusable = QStringLiteral("无法创建图片文件�
 
 } // namespace
 
-struct Tfrmvorbel::StoreOpening
-{
-    std::future<Database::OpenResult> result =
-        std::async(std::launch::async, [] { return Database::open(storeFilePath()); });
-};
-
-Tfrmvorbel::Tfrmvorbel(Services services, QWidget* parent)
+Tfrmvorbel::Tfrmvorbel(Services services, std::unique_ptr<StoreOpening> store, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(std::move(services)),
-      m_storeOpening(std::make_unique<StoreOpening>()), m_links(siteLinks(m_services.config.serviceBase)),
-      m_wbwebb(new PageLoader(m_services.network, this)),
+      m_storeOpening(store ? std::move(store) : std::make_unique<StoreOpening>(storeFilePath())),
+      m_links(siteLinks(m_services.config.serviceBase)), m_wbwebb(new PageLoader(m_services.network, this)),
       m_downloader(new Downloader(m_services.network, this))
 {
     m_wbwebb->setObjectName(QStringLiteral("wbwebb"));
@@ -250,7 +244,7 @@ void Tfrmvorbel::wireFailedStart()
 
 void Tfrmvorbel::runStartup()
 {
-    auto opened = m_storeOpening ? m_storeOpening->result.get() : Database::open(storeFilePath());
+    auto opened = m_storeOpening ? m_storeOpening->take() : Database::open(storeFilePath());
     m_storeOpening.reset();
     if (auto* failure = std::get_if<QString>(&opened))
         throw std::runtime_error(failure->toStdString());

@@ -4,6 +4,7 @@
 #include "session/AppState.h"
 #include "session/Displays.h"
 #include "session/Services.h"
+#include "store/StoreOpening.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -43,7 +44,10 @@ class Tfrmvorbel : public QWidget, public StatusLine, public ViewSwitcher
 {
     Q_OBJECT
 public:
-    explicit Tfrmvorbel(Services services, QWidget* parent = nullptr);
+    /// The store is taken from `store`, which the program starts before anything else; without it the
+    /// window starts opening the store itself.
+    explicit Tfrmvorbel(Services services, std::unique_ptr<StoreOpening> store = {},
+                        QWidget* parent = nullptr);
     ~Tfrmvorbel() override;
 
     // The window's parts, for the features and for tests.
@@ -122,7 +126,6 @@ private:
 
     Services m_services;
     AppState m_state;
-    struct StoreOpening;
     /// The store's file opened on a worker while the window builds: its key derivation alone takes
     /// about as long as the rest of the start-up.
     std::unique_ptr<StoreOpening> m_storeOpening;

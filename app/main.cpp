@@ -4,6 +4,7 @@
 #include "platform/ui/QtFileDialogs.h"
 #include "platform/ui/QtMessageBoxes.h"
 #include "platform/ui/TrayNotifier.h"
+#include "store/StoreLocation.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -43,6 +44,13 @@ int main(int argc, char* argv[])
     commandLine.addVersionOption();
     answerWithoutDisplay(commandLine, argc, argv);
 
+    // The store's key derivation is the longest step of a start; begun before Qt's own start-up, it runs
+    // beside that and the window's build. Only for a plain start, so that a start refused for its
+    // arguments touches no file.
+    std::unique_ptr<vorbel::StoreOpening> store;
+    if (argc == 1)
+        store = std::make_unique<vorbel::StoreOpening>(vorbel::storeFilePath());
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorbel"));
     // No display name: the platform would append it to every window title, and the caption alone is the
@@ -59,8 +67,8 @@ int main(int argc, char* argv[])
     vorbel::SystemClock clock;
     vorbel::QtFileDialogs files;
     vorbel::TrayNotifier notifier(QIcon(QStringLiteral(":/images/vorbel.png")));
-    auto* window =
-        new vorbel::Tfrmvorbel({network, browser, messages, clock, files, notifier, vorbel::ServiceConfig{}});
+    auto* window = new vorbel::Tfrmvorbel(
+        {network, browser, messages, clock, files, notifier, vorbel::ServiceConfig{}}, std::move(store));
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return QApplication::exec();

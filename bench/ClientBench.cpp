@@ -30,6 +30,7 @@
 #include "store/Database.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
+#include "store/StoreLocation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -131,10 +132,10 @@ int bare()
     return QApplication::exec();
 }
 
-int startup(const QString& service)
+int startup(const QString& service, std::unique_ptr<StoreOpening> store)
 {
     Outside outside(service);
-    Tfrmvorbel window(outside.services);
+    Tfrmvorbel window(outside.services, std::move(store));
     window.show();
     // Start-up runs as the window is first shown; the commands exist once the settings are read. A
     // first run in a new folder also waits for the identity and the link codes, leaving a complete row.
@@ -436,13 +437,17 @@ int filter(const QString& service, const QString& keyword, int rounds)
 
 int main(int argc, char* argv[])
 {
+    // As the program does: the store's opening begins before Qt's start-up.
+    std::unique_ptr<StoreOpening> store;
+    if (argc >= 3 && std::strcmp(argv[1], "startup") == 0)
+        store = std::make_unique<StoreOpening>(storeFilePath());
     QApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     const QString mode = args.value(1);
     if (mode == QLatin1String("bare"))
         return bare();
     if (mode == QLatin1String("startup") && args.size() >= 3)
-        return startup(args.at(2));
+        return startup(args.at(2), std::move(store));
     if (mode == QLatin1String("search") && args.size() >= 4)
         return search(args.at(2), args.at(3), args.value(4, QStringLiteral("15")).toInt());
     if (mode == QLatin1String("filter") && args.size() >= 4)

@@ -26,7 +26,7 @@ std::vector<Picture> toolbarIcons(int scale);
 std::vector<Picture> shopTiles(int scale);
 
 /// The program icon, designed at 256 x 256 and drawn at pixels x pixels (the window's vorbel.png is
-/// 256, its 2x copy 512; the desktop's icon theme takes 16 to 256).
+/// 64, its 2x copy 128; the about picture takes it at 256; the desktop's icon theme takes 16 to 256).
 Picture programIcon(int pixels);
 
 /// The 468 x 294 about picture; it shows the program icon, so it takes it.

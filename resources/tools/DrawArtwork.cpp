@@ -16,6 +16,7 @@ namespace {
 
 // The sizes the packages install into the hicolor theme, as <size>x<size>.png.
 constexpr int ThemeIconSizes[] = {16, 32, 48, 64, 128, 256};
+constexpr int WindowIconSize = 64;
 
 bool save(const QDir& folder, const QString& fileName, const QImage& image)
 {
@@ -40,9 +41,10 @@ std::vector<Picture> programPictures(int scale)
     std::vector<Picture> pictures = windowChrome(scale);
     for (auto&& group : {toolbarIcons(scale), shopTiles(scale)})
         pictures.insert(pictures.end(), group.begin(), group.end());
-    const Picture icon = programIcon(256 * scale);
-    pictures.push_back(icon);
-    pictures.push_back(aboutPicture(icon.image, scale));
+    // The window and the tray take the icon small; read at start-up, a 256 px picture (and its 512 px copy)
+    // cost more than the rest of the window's artwork together.
+    pictures.push_back(programIcon(WindowIconSize * scale));
+    pictures.push_back(aboutPicture(programIcon(256 * scale).image, scale));
     return pictures;
 }
 
