@@ -1,5 +1,6 @@
 #include "platform/OuterHtml.h"
 
+#include "platform/ParseArena.h"
 #include "platform/ParserInput.h"
 
 #include <gumbo.h>
@@ -11,11 +12,6 @@
 namespace vorbel {
 
 namespace {
-
-struct OutputDeleter
-{
-    void operator()(GumboOutput* output) const { gumbo_destroy_output(&kGumboDefaultOptions, output); }
-};
 
 bool isVoid(GumboTag tag)
 {
@@ -234,8 +230,8 @@ QString OuterHtml::of(const QByteArray& html)
     const ParserInput input = ParserInput::of(std::string_view(html.constData(), std::size_t(html.size())));
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // the errors of a broken page are not needed and would only take memory
-    const std::unique_ptr<GumboOutput, OutputDeleter> output(
-        gumbo_parse_with_options(&options, input.markup.data(), input.markup.size()));
+    const ArenaParse parse(input.markup, options);
+    const GumboOutput* output = parse.output();
     if (!output || !output->root)
         return {};
     return QString::fromStdString(serialise(*output->root, Source(input)));
