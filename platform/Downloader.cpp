@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QSet>
@@ -119,7 +122,9 @@ QString saveAtomically(const QString& target, const QByteArray& bytes)
 } // namespace
 
 Downloader::Downloader(QNetworkAccessManager& network, QObject* parent)
-    : QObject(parent), m_network(network), m_writerContext(new QObject)
+    : QObject(parent), m_network(network),
+      m_fetcher(new HttpFetcher([this](HttpFetcher::Result result) { onFetched(std::move(result)); }, this)),
+      m_writerContext(new QObject)
 {
     m_writer.setObjectName(QStringLiteral("vorbel-files"));
     m_writerContext->moveToThread(&m_writer);
@@ -142,7 +147,8 @@ void Downloader::download(const QUrl& url, const QString& target, QObject* conte
     Waiter waiter{context, context != nullptr, std::move(done)};
     if (const auto found = m_jobs.find(key); found != m_jobs.end()) {
         found->second->waiters.push_back(std::move(waiter));
-        if (priority == Priority::First && !found->second->reply && !found->second->writing) {
+        if (priority == Priority::First && !found->second->reply && !found->second->fetching &&
+            !found->second->writing) {
             std::erase(m_queue, key);
             m_queue.push_front(key);
         }
@@ -179,8 +185,8 @@ void Downloader::startNext()
     while (m_running < m_maxConcurrent && !m_queue.empty()) {
         const QString target = m_queue.front();
         m_queue.pop_front();
-        if (const auto found = m_jobs.find(target);
-            found != m_jobs.end() && !found->second->reply && !found->second->writing)
+        if (const auto found = m_jobs.find(target); found != m_jobs.end() && !found->second->reply &&
+                                                    !found->second->fetching && !found->second->writing)
             start(*found->second);
     }
 }
@@ -192,11 +198,91 @@ void Downloader::start(Job& job)
         return;
     }
     ++m_running;
+    if (fetchesItself(job.url)) {
+        startFetch(job);
+        return;
+    }
     job.reply = m_network.get(fileRequest(job.url, m_stallMs));
     QNetworkReply* reply = job.reply;
     m_byReply.emplace(reply, &job);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
+}
+
+/// True when the HttpFetcher may take the transfer in the network access manager's place: a plain
+/// manager (not one made to answer otherwise) that would connect to the server directly. The manager's
+/// choice of proxy is asked once per server: the system's answer takes a thread and a lookup.
+bool Downloader::fetchesItself(const QUrl& url)
+{
+    if (!HttpFetcher::handles(url) || m_network.metaObject() != &QNetworkAccessManager::staticMetaObject)
+        return false;
+    const QString server = url.host() + QLatin1Char(':') + QString::number(url.port(80));
+    if (const auto known = m_direct.constFind(server); known != m_direct.constEnd())
+        return known.value();
+    QList<QNetworkProxy> proxies;
+    const QNetworkProxyQuery query(url);
+    if (QNetworkProxyFactory* factory = m_network.proxyFactory())
+        proxies = factory->queryProxy(query);
+    else if (m_network.proxy().type() != QNetworkProxy::DefaultProxy)
+        proxies = {m_network.proxy()};
+    else
+        proxies = QNetworkProxyFactory::proxyForQuery(query);
+    const bool direct = proxies.isEmpty() || proxies.first().type() == QNetworkProxy::NoProxy;
+    m_direct.insert(server, direct);
+    return direct;
+}
+
+void Downloader::startFetch(Job& job)
+{
+    // The same header lines as the manager's request, and the cookies it would send.
+    QByteArray headers = "Accept: text/html, */*\r\nContent-Type: text/html\r\n"
+                         "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n";
+    if (QNetworkCookieJar* jar = m_network.cookieJar()) {
+        QList<QByteArray> cookies;
+        for (const QNetworkCookie& cookie : jar->cookiesForUrl(job.url))
+            cookies << cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
+        if (!cookies.isEmpty())
+            headers += "Cookie: " + cookies.join("; ") + "\r\n";
+    }
+    job.fetching = true;
+    m_byFetch.emplace(job.id, &job);
+    m_fetcher->fetch({job.id, job.url, headers, m_maxBytes, m_stallMs});
+}
+
+void Downloader::onFetched(HttpFetcher::Result result)
+{
+    const auto found = m_byFetch.find(result.id);
+    if (found == m_byFetch.end())
+        return; // cancelled meanwhile
+    Job& job = *found->second;
+    m_byFetch.erase(found);
+    job.fetching = false;
+    --m_running;
+    if (QNetworkCookieJar* jar = m_network.cookieJar()) {
+        for (const QByteArray& header : std::as_const(result.setCookies))
+            jar->setCookiesFromUrl(QNetworkCookie::parseCookies(header), job.url);
+    }
+    QString error;
+    switch (result.outcome) {
+    case HttpFetcher::Outcome::Complete:
+        if (result.status < 200 || result.status > 299)
+            error = QStringLiteral("HTTP %1").arg(result.status);
+        else if (result.body.isEmpty())
+            error = QStringLiteral("空文件");
+        break;
+    case HttpFetcher::Outcome::TooLarge:
+        finish(job.target, false,
+               QStringLiteral("文件过大（超过 %1 字节）: %2").arg(m_maxBytes).arg(job.url.toString()));
+        return;
+    default:
+        error = result.error;
+    }
+    if (!error.isEmpty()) {
+        finish(job.target, false, job.url.toString() + QStringLiteral(": ") + error);
+        return;
+    }
+    job.body = std::move(result.body);
+    write(job);
 }
 
 /// Why the download may not start; nothing when it may.
@@ -313,6 +399,12 @@ void Downloader::finish(const QString& target, bool ok, const QString& error)
 
 void Downloader::drop(Job& job)
 {
+    if (job.fetching) {
+        --m_running;
+        m_byFetch.erase(job.id);
+        m_fetcher->abort(job.id);
+        job.fetching = false;
+    }
     if (job.reply) {
         --m_running;
         m_byReply.erase(job.reply);
@@ -355,6 +447,7 @@ void Downloader::cancelAll()
     for (const auto& [target, job] : jobs)
         drop(*job);
     m_byReply.clear();
+    m_byFetch.clear();
     m_running = 0;
 }
 

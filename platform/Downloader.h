@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/HttpFetcher.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QThread>
@@ -22,7 +25,8 @@ namespace vorbel {
 /// after its whole body arrived (the body is held in memory, written under a temporary name and renamed),
 /// so a failure never leaves a partial or empty file. Only http and https are fetched, redirects are not
 /// followed, and a status outside 2xx, an empty body, a body over the size cap or a transfer that stalls
-/// fails.
+/// fails. Plain http goes through an HttpFetcher of the downloader's own while the network access manager
+/// is a plain one without a proxy (it shares the manager's cookies); the rest through the manager.
 class Downloader : public QObject
 {
     Q_OBJECT
@@ -73,6 +77,7 @@ private:
         QString target;
         std::vector<Waiter> waiters;
         QNetworkReply* reply = nullptr;
+        bool fetching = false; // on the HttpFetcher, under the job's id
         QByteArray body;
         quint64 id = 0;
         bool writing = false; // the whole body is in, its file being written
@@ -84,6 +89,9 @@ private:
     std::optional<QString> refusal(const Job& job) const;
     void onReadyRead(QNetworkReply* reply);
     void onFinished(QNetworkReply* reply);
+    bool fetchesItself(const QUrl& url);
+    void startFetch(Job& job);
+    void onFetched(HttpFetcher::Result result);
     Job* jobOf(QNetworkReply* reply);
     QString failure(const Job& job) const;
     void finish(const QString& target, bool ok, const QString& error);
@@ -97,6 +105,9 @@ private:
     // A page queues a thousand pictures and each reply signals several times: finding a reply's job by
     // walking the table cost more than the transfer.
     std::unordered_map<const QNetworkReply*, Job*> m_byReply;
+    std::unordered_map<quint64, Job*> m_byFetch;
+    HttpFetcher* m_fetcher;
+    QHash<QString, bool> m_direct; // by host:port: whether the manager would connect without a proxy
     std::deque<QString> m_queue;
     bool m_startScheduled = false;
     quint64 m_nextId = 0;
