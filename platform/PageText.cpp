@@ -5,8 +5,6 @@
 #include "platform/PageDecoder.h"
 #include "platform/ParseEstimate.h"
 
-#include <QRegularExpression>
-
 namespace vorbel {
 
 namespace {
@@ -59,13 +57,22 @@ PageText PageText::refused(QString error)
 
 PageText PageText::fromSerialised(const QString& markup)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
+    // Split by hand at "\r\n", "\n" or "\r": a regular expression took a tenth of a page's reading.
     PageText page;
-    page.m_lines = markup.split(lineBreak);
-    if (!page.m_lines.isEmpty() && page.m_lines.last().isEmpty())
-        page.m_lines.removeLast();
-    for (QString& line : page.m_lines)
-        line = truncateToGbkBytes(line, MaxLineBytes);
+    const QChar* const text = markup.constData();
+    const qsizetype size = markup.size();
+    qsizetype start = 0;
+    for (qsizetype at = 0; at < size; ++at) {
+        const char16_t unit = text[at].unicode();
+        if (unit != u'\n' && unit != u'\r')
+            continue;
+        page.m_lines.append(truncateToGbkBytes(markup.sliced(start, at - start), MaxLineBytes));
+        if (unit == u'\r' && at + 1 < size && text[at + 1] == u'\n')
+            ++at;
+        start = at + 1;
+    }
+    if (start < size)
+        page.m_lines.append(truncateToGbkBytes(markup.sliced(start), MaxLineBytes));
     return page;
 }
 
