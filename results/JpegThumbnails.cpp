@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -139,31 +141,81 @@ QImage decodeJpegNear(const QString& path, QSize target)
     return bytes ? decodeJpegNear(*bytes, target) : QImage();
 }
 
+QString ThumbnailCache::keyOf(const QString& path, QSize size)
+{
+    return path + QLatin1Char('@') + QString::number(size.width()) + QLatin1Char('x') +
+           QString::number(size.height());
+}
+
+namespace {
+
+/// The picture of a file at a cell's size; nothing when the file is missing (it may still arrive).
+std::optional<QImage> readThumbnail(const QString& path, QSize size)
+{
+    const std::optional<QByteArray> bytes = plainFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    const QImage decoded = decodeJpegNear(*bytes, size);
+    return decoded.isNull() ? decoded : scaledToFill(decoded, size);
+}
+
+} // namespace
+
 QImage ThumbnailCache::picture(const QString& path, QSize size)
 {
-    const QString key = path + QLatin1Char('@') + QString::number(size.width()) + QLatin1Char('x') +
-                        QString::number(size.height());
+    const QString key = keyOf(path, size);
     const auto found = m_index.find(key);
     if (found != m_index.end()) {
         m_entries.splice(m_entries.begin(), m_entries, found.value());
         return m_entries.front().image;
     }
-    // Missing (it may still arrive) is not cached; a file that does not decode is, as a null picture.
-    const std::optional<QByteArray> bytes = plainFileBytes(path);
-    if (!bytes)
+    // Missing (it may still arrive) is not held; a file that does not decode is, as a null picture.
+    const std::optional<QImage> read = readThumbnail(path, size);
+    if (!read)
         return {};
-    QImage decoded = decodeJpegNear(*bytes, size);
-    if (!decoded.isNull())
-        decoded = scaledToFill(decoded, size);
-    m_entries.push_front({key, decoded});
+    hold(key, *read);
+    return *read;
+}
+
+void ThumbnailCache::prepare(const QStringList& paths, QSize size)
+{
+    QStringList missing;
+    for (const QString& path : paths) {
+        if (!m_index.contains(keyOf(path, size)) && !missing.contains(path))
+            missing << path;
+    }
+    if (missing.isEmpty())
+        return;
+    // Every second picture on a pool thread, the others here; each writes only its own slot.
+    std::vector<std::optional<QImage>> read(std::size_t(missing.size()));
+    QSemaphore pooledDone;
+    int pooled = 0;
+    for (qsizetype i = 1; i < missing.size(); i += 2) {
+        ++pooled;
+        QThreadPool::globalInstance()->start([&, i] {
+            read[std::size_t(i)] = readThumbnail(missing[i], size);
+            pooledDone.release();
+        });
+    }
+    for (qsizetype i = 0; i < missing.size(); i += 2)
+        read[std::size_t(i)] = readThumbnail(missing[i], size);
+    pooledDone.acquire(pooled);
+    for (qsizetype i = 0; i < missing.size(); ++i) {
+        if (read[std::size_t(i)])
+            hold(keyOf(missing[i], size), *read[std::size_t(i)]);
+    }
+}
+
+void ThumbnailCache::hold(const QString& key, const QImage& image)
+{
+    m_entries.push_front({key, image});
     m_index.insert(key, m_entries.begin());
-    m_bytes += decoded.sizeInBytes();
+    m_bytes += image.sizeInBytes();
     while (m_bytes > m_maxBytes && m_entries.size() > 1) {
         m_bytes -= m_entries.back().image.sizeInBytes();
         m_index.remove(m_entries.back().key);
         m_entries.pop_back();
     }
-    return decoded;
 }
 
 } // namespace vorbel

@@ -49,7 +49,7 @@ void ResultGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     if (cph.isEmpty())
         return;
     if (field == column::bz1) {
-        drawPicture(painter, cell, cph);
+        drawPicture(painter, cell, index, cph);
     } else if (field == column::rc) {
         if (auto overlay = resultcell::countText(value, index.data(ResultGridModel::ShopRole).toString()))
             drawOverlay(painter, cell, stripe, 10, *overlay, text);
@@ -119,16 +119,45 @@ void ResultGridDelegate::drawPriceMark(QPainter* painter, const QRect& cell, con
     painter->restore();
 }
 
-void ResultGridDelegate::drawPicture(QPainter* painter, const QRect& cell, const QString& cph) const
+void ResultGridDelegate::drawPicture(QPainter* painter, const QRect& cell, const QModelIndex& index,
+                                     const QString& cph) const
 {
-    if (!m_registered(cph))
-        return;
-    const std::optional<QString> path = m_cache.smallPicturePath(cph);
+    const std::optional<QString> path = picturePath(cph);
     if (!path)
         return;
+    if (!m_thumbnails.holds(*path, cell.size())) {
+        if (!PictureCache::isPlainFile(*path))
+            return; // not here yet
+        prepareShownPictures(index, cell.size());
+    }
     const QImage picture = m_thumbnails.picture(*path, cell.size());
     if (!picture.isNull())
         painter->drawImage(cell, picture);
+}
+
+std::optional<QString> ResultGridDelegate::picturePath(const QString& cph) const
+{
+    if (cph.isEmpty() || !m_registered(cph))
+        return std::nullopt;
+    return m_cache.smallPicturePath(cph);
+}
+
+void ResultGridDelegate::prepareShownPictures(const QModelIndex& index, QSize size) const
+{
+    // The first picture a paint misses is mostly one of a screen that has none yet: the screen's pictures
+    // are decoded together.
+    const QAbstractItemModel* model = index.model();
+    const int first = std::max(0, m_view.rowAt(0));
+    int last = m_view.rowAt(m_view.viewport()->height() - 1);
+    if (last < 0)
+        last = model->rowCount() - 1;
+    QStringList paths;
+    for (int row = first; row <= last; ++row) {
+        const QString cph = model->index(row, index.column()).data(ResultGridModel::ProductIdRole).toString();
+        if (const std::optional<QString> path = picturePath(cph))
+            paths << *path;
+    }
+    m_thumbnails.prepare(paths, size);
 }
 
 } // namespace vorbel

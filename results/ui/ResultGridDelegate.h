@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 #include <functional>
+#include <optional>
 
 class QTableView;
 
@@ -39,7 +40,10 @@ private:
                      const QString& text, const QColor& colour) const;
     /// The change since the price last moved and the lowest-price mark, under the price.
     void drawPriceMark(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
-    void drawPicture(QPainter* painter, const QRect& cell, const QString& cph) const;
+    void drawPicture(QPainter* painter, const QRect& cell, const QModelIndex& index,
+                     const QString& cph) const;
+    std::optional<QString> picturePath(const QString& cph) const;
+    void prepareShownPictures(const QModelIndex& index, QSize size) const;
 
     QTableView& m_view;
     const PictureCache& m_cache;

@@ -219,6 +219,37 @@ TEST(ThumbnailCache, DropsTheLeastRecentlyUsedPictureBeyondItsBound)
     EXPECT_FALSE(cache.picture(paths[2], cell).isNull());
 }
 
+TEST(ThumbnailCache, AScreenPreparedTogetherHoldsWhatEachPictureWouldGive)
+{
+    QTemporaryDir dir;
+    const QSize cell(82, 80);
+    QStringList paths;
+    for (int i = 0; i < 7; ++i) {
+        paths << dir.filePath(QStringLiteral("%1.jpg").arg(i));
+        writeFile(paths.back(), savedJpeg(100 + 30 * i, 100, QColor(20 * i, 100, 200 - 20 * i)));
+    }
+    const QString broken = dir.filePath(QStringLiteral("broken.jpg"));
+    writeFile(broken, QByteArray(2048, 'x'));
+    const QString arriving = dir.filePath(QStringLiteral("arriving.jpg"));
+    ThumbnailCache one;
+    std::vector<QImage> expected;
+    for (const QString& path : paths)
+        expected.push_back(one.picture(path, cell));
+
+    ThumbnailCache cache;
+    cache.prepare(paths + QStringList{broken, arriving, paths[2]}, cell);
+    EXPECT_TRUE(cache.holds(broken, cell));    // held as no picture, like picture() holds it
+    EXPECT_FALSE(cache.holds(arriving, cell)); // asked again once it is there
+    EXPECT_FALSE(cache.holds(paths[0], QSize(40, 40)));
+    for (const QString& path : paths)
+        QFile::remove(path);
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(cache.picture(paths[i], cell), expected[std::size_t(i)]) << i; // from memory, the same
+    writeFile(arriving, savedJpeg(90, 90));
+    cache.prepare({arriving}, cell);
+    EXPECT_TRUE(cache.holds(arriving, cell));
+}
+
 TEST(JpegThumbnails, ColoursComeOutAsStoredAndOpaque)
 {
     for (const QColor& colour : {QColor(220, 30, 20), QColor(20, 40, 230), QColor(250, 250, 250)}) {
