@@ -27,7 +27,7 @@ namespace {
 
 constexpr std::size_t MaxHeaderBytes = 64 * 1024;
 constexpr std::size_t ReadBytes = 64 * 1024;
-constexpr int MaxIdlePerServer = 8;
+constexpr int MaxIdle = 8; // connections kept open without a transfer, over all servers
 constexpr qint64 IdleLifetimeMs = 30000;
 
 qint64 nowMs()
@@ -140,6 +140,7 @@ private:
     };
     using Connections = std::list<Connection>;
 
+    void wake();
     void run();
     void takeCommands();
     void start(Transfer transfer);
@@ -178,12 +179,17 @@ HttpFetcher::Worker::~Worker()
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
-    const quint64 one = 1;
-    [[maybe_unused]] const ssize_t woken = ::write(m_wake, &one, sizeof one);
+    wake();
     m_thread.join();
     for (Connection& connection : m_connections)
         close(connection);
     ::close(m_wake);
+}
+
+void HttpFetcher::Worker::wake()
+{
+    const quint64 one = 1;
+    [[maybe_unused]] const ssize_t woken = ::write(m_wake, &one, sizeof one);
 }
 
 void HttpFetcher::Worker::fetch(Request request)
@@ -192,8 +198,7 @@ void HttpFetcher::Worker::fetch(Request request)
         std::lock_guard lock(m_mutex);
         m_fetches.push_back(std::move(request));
     }
-    const quint64 one = 1;
-    [[maybe_unused]] const ssize_t woken = ::write(m_wake, &one, sizeof one);
+    wake();
 }
 
 void HttpFetcher::Worker::abort(quint64 id)
@@ -202,8 +207,7 @@ void HttpFetcher::Worker::abort(quint64 id)
         std::lock_guard lock(m_mutex);
         m_aborts.push_back(id);
     }
-    const quint64 one = 1;
-    [[maybe_unused]] const ssize_t woken = ::write(m_wake, &one, sizeof one);
+    wake();
 }
 
 void HttpFetcher::Worker::run()
@@ -625,7 +629,7 @@ void HttpFetcher::Worker::expire(qint64 now)
             if (now - connection.lastActivity >= connection.transfer->request.stallMs)
                 finish(connection, Outcome::Stalled, QStringLiteral("传输超时"));
         } else if (!connection.connecting &&
-                   (now - connection.lastActivity >= IdleLifetimeMs || ++idle > MaxIdlePerServer)) {
+                   (now - connection.lastActivity >= IdleLifetimeMs || ++idle > MaxIdle)) {
             close(connection);
         }
     }
