@@ -13,12 +13,21 @@ namespace vorbel {
 
 namespace {
 
+/// The label's text colour through its palette: a style sheet of its own for each of some fifty labels was
+/// parsed and matched label by label at every start.
+void setTextColour(QLabel& label, const QColor& colour)
+{
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label.setPalette(palette);
+}
+
 QLabel* captionLabel(QWidget* parent, const char* name, const char* text, QPoint at)
 {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(look::songTi(15));
-    label->setStyleSheet(QStringLiteral("color: rgb(128,0,0); background: transparent;"));
+    setTextColour(*label, QColor(128, 0, 0));
     label->move(at);
     label->adjustSize();
     return label;
@@ -82,7 +91,7 @@ void HomeView::addHotKeywords()
         auto* label = new ClickLabel(QString::fromUtf8(keyword.caption), m_panel);
         label->setObjectName(QString::fromLatin1(keyword.name));
         label->setFont(font);
-        label->setStyleSheet(QStringLiteral("color: rgb(0,0,255); background: transparent;"));
+        setTextColour(*label, QColor(0, 0, 255));
         label->setCursor(Qt::PointingHandCursor);
         label->move(25 + 100 * column, 105 + 40 * row);
         label->adjustSize();
