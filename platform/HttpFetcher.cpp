@@ -19,6 +19,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace vorbel {
@@ -29,6 +30,7 @@ constexpr std::size_t MaxHeaderBytes = 64 * 1024;
 constexpr std::size_t ReadBytes = 64 * 1024;
 constexpr int MaxIdle = 8; // connections kept open without a transfer, over all servers
 constexpr qint64 IdleLifetimeMs = 30000;
+constexpr qint64 ResolvedLifetimeMs = 60000;
 
 qint64 nowMs()
 {
@@ -118,8 +120,8 @@ private:
     {
         int fd = -1;
         std::string server;
-        std::vector<addrinfo> addresses; // left to try while connecting
-        std::unique_ptr<addrinfo, void (*)(addrinfo*)> resolved{nullptr, freeaddrinfo};
+        std::vector<addrinfo> addresses;    // left to try while connecting
+        std::shared_ptr<addrinfo> resolved; // what `addresses` point into
         bool connecting = false;
         bool reused = false;
         std::optional<Transfer> transfer;
@@ -164,6 +166,13 @@ private:
     std::vector<quint64> m_aborts;  // guarded
     bool m_stop = false;            // guarded
     Connections m_connections;      // the worker's own from here on
+    // A server's addresses, looked up once for the connections opened to it within ResolvedLifetimeMs.
+    struct Resolved
+    {
+        std::shared_ptr<addrinfo> list;
+        qint64 at = 0;
+    };
+    std::unordered_map<std::string, Resolved> m_resolved;
     std::thread m_thread;
 };
 
@@ -298,20 +307,26 @@ void HttpFetcher::Worker::start(Transfer transfer)
 
 bool HttpFetcher::Worker::openSocket(Connection& connection)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
     const Target& target = connection.transfer->target;
-    const int resolved = getaddrinfo(target.host.c_str(), target.port.c_str(), &hints, &found);
-    if (resolved != 0) {
-        finish(connection, Outcome::Failed,
-               QStringLiteral("找不到服务器 %1: %2")
-                   .arg(QString::fromStdString(target.host), QString::fromLocal8Bit(gai_strerror(resolved))));
-        return false;
+    const qint64 now = nowMs();
+    auto known = m_resolved.find(target.server);
+    if (known == m_resolved.end() || now - known->second.at > ResolvedLifetimeMs) {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        const int resolved = getaddrinfo(target.host.c_str(), target.port.c_str(), &hints, &found);
+        if (resolved != 0) {
+            finish(connection, Outcome::Failed,
+                   QStringLiteral("找不到服务器 %1: %2")
+                       .arg(QString::fromStdString(target.host),
+                            QString::fromLocal8Bit(gai_strerror(resolved))));
+            return false;
+        }
+        known = m_resolved.insert_or_assign(target.server, Resolved{{found, freeaddrinfo}, now}).first;
     }
-    connection.resolved.reset(found);
-    for (addrinfo* address = found; address; address = address->ai_next)
+    connection.resolved = known->second.list;
+    for (addrinfo* address = connection.resolved.get(); address; address = address->ai_next)
         connection.addresses.push_back(*address);
     return true;
 }
@@ -338,6 +353,7 @@ void HttpFetcher::Worker::tryNextAddress(Connection& connection)
         lastError = errno;
         ::close(fd);
     }
+    m_resolved.erase(connection.server); // looked up anew next time: the server may have moved
     finish(connection, Outcome::Failed, systemError(lastError));
 }
 
@@ -351,10 +367,12 @@ void HttpFetcher::Worker::onWritable(Connection& connection)
         if (error != 0) {
             ::close(connection.fd);
             connection.fd = -1;
-            if (!connection.addresses.empty())
+            if (!connection.addresses.empty()) {
                 tryNextAddress(connection);
-            else
+            } else {
+                m_resolved.erase(connection.server);
                 finish(connection, Outcome::Failed, systemError(error));
+            }
             return;
         }
         connection.connecting = false;

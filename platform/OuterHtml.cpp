@@ -69,6 +69,8 @@ class Source
 public:
     explicit Source(const ParserInput& input) : m_input(input) {}
 
+    std::size_t markupSize() const { return m_input.markup.size(); }
+
     /// The element's name in upper case, as the page gave it.
     std::string tagName(const GumboElement& element) const
     {
@@ -196,7 +198,10 @@ std::string serialise(const GumboNode& root, const Source& source)
         unsigned next;
         std::string name;
     };
+    // The outer markup is about as long as the page: grown by doubling it was copied and its fresh memory
+    // touched twice over.
     std::string out;
+    out.reserve(source.markupSize() + source.markupSize() / 8);
     std::vector<Frame> stack;
     stack.push_back({&root, 0, source.tagName(root.v.element)});
     appendStartTag(out, root.v.element, stack.back().name);
