@@ -186,20 +186,23 @@ void ThumbnailCache::prepare(const QStringList& paths, QSize size)
     }
     if (missing.isEmpty())
         return;
-    // Every second picture on a pool thread, the others here; each writes only its own slot.
+    // The second half on a pool thread, the first half here; each writes only its own slots. One task, not
+    // one per picture: waking a pool thread costs about what decoding a small picture does.
     std::vector<std::optional<QImage>> read(std::size_t(missing.size()));
+    const qsizetype half = (missing.size() + 1) / 2;
     QSemaphore pooledDone;
-    int pooled = 0;
-    for (qsizetype i = 1; i < missing.size(); i += 2) {
-        ++pooled;
-        QThreadPool::globalInstance()->start([&, i] {
-            read[std::size_t(i)] = readThumbnail(missing[i], size);
+    const bool pooled = half < missing.size();
+    if (pooled) {
+        QThreadPool::globalInstance()->start([&] {
+            for (qsizetype i = half; i < missing.size(); ++i)
+                read[std::size_t(i)] = readThumbnail(missing[i], size);
             pooledDone.release();
         });
     }
-    for (qsizetype i = 0; i < missing.size(); i += 2)
+    for (qsizetype i = 0; i < half; ++i)
         read[std::size_t(i)] = readThumbnail(missing[i], size);
-    pooledDone.acquire(pooled);
+    if (pooled)
+        pooledDone.acquire();
     for (qsizetype i = 0; i < missing.size(); ++i) {
         if (read[std::size_t(i)])
             hold(keyOf(missing[i], size), *read[std::size_t(i)]);

@@ -25,8 +25,8 @@ public:
     /// The picture scaled to fill size; a null image when the file is missing or does not decode (a
     /// missing file is asked again next time, since it may still arrive).
     QImage picture(const QString& path, QSize size);
-    /// Decodes the pictures of `paths` at `size` that are not held yet, several at once (on the thread pool
-    /// beside the calling thread), and holds them as picture() would: a screen of rows painted for the
+    /// Decodes the pictures of `paths` at `size` that are not held yet, half of them on the thread pool
+    /// beside the calling thread, and holds them as picture() would: a screen of rows painted for the
     /// first time waits for the slowest share of its pictures, not for all of them one after another.
     void prepare(const QStringList& paths, QSize size);
     bool holds(const QString& path, QSize size) const { return m_index.contains(keyOf(path, size)); }
