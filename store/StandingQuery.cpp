@@ -223,22 +223,40 @@ void StandingQuery::openNarrowed(const QString& sql, const Narrowing& narrowing)
 
 void StandingQuery::sortWholeRows(std::vector<Row>& rows, const QString& orderBy) const
 {
-    const int column = requireField(orderBy);
-    const bool numeric = isNumericTextField(orderBy);
-    std::vector<std::optional<double>> numbers(rows.size());
-    if (numeric) {
-        for (std::size_t row = 0; row < rows.size(); ++row)
-            numbers[row] = numericValue(rows[row].values[column]);
+    // The engine reads the table in row id order and keeps that order among equal values.
+    sortRows(rows, {{requireField(orderBy), SortTerm{orderBy, false}}}, TieBreak::RowId);
+}
+
+void StandingQuery::sortRows(std::vector<Row>& rows, const std::vector<std::pair<int, SortTerm>>& columns,
+                             TieBreak ties)
+{
+    // Each value's number is taken once, not at every one of the sort's comparisons: a title click on ten
+    // thousand offers parsed each price some thirty times.
+    const std::size_t count = columns.size();
+    std::vector<bool> numeric(count);
+    for (std::size_t t = 0; t < count; ++t)
+        numeric[t] = isNumericTextField(columns[t].second.field);
+    std::vector<std::optional<double>> numbers(rows.size() * count);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (std::size_t t = 0; t < count; ++t) {
+            if (numeric[t])
+                numbers[row * count + t] = numericValue(rows[row].values[columns[t].first]);
+        }
     }
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
-    // The engine reads the table in row id order and keeps that order among equal values.
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const QVariant& va = rows[a].values[column];
-        const QVariant& vb = rows[b].values[column];
-        const int compared =
-            numeric ? compareNumericText(va, numbers[a], vb, numbers[b], false) : compareStoredValues(va, vb);
-        return compared != 0 ? compared < 0 : rows[a].rowid < rows[b].rowid;
+        for (std::size_t t = 0; t < count; ++t) {
+            const auto& [column, term] = columns[t];
+            const QVariant& va = rows[a].values[column];
+            const QVariant& vb = rows[b].values[column];
+            const int compared = numeric[t] ? compareNumericText(va, numbers[a * count + t], vb,
+                                                                 numbers[b * count + t], term.descending)
+                                            : (term.descending ? -1 : 1) * compareStoredValues(va, vb);
+            if (compared != 0)
+                return compared < 0;
+        }
+        return ties == TieBreak::RowId ? rows[a].rowid < rows[b].rowid : rows[a].sequence < rows[b].sequence;
     });
     std::vector<Row> sorted;
     sorted.reserve(rows.size());
@@ -599,39 +617,7 @@ void StandingQuery::setSort(const QString& expression)
     for (const SortTerm& term : terms)
         columns.emplace_back(requireField(term.field), term);
     postPending();
-    // Each value's number is taken once, not at every one of the sort's comparisons: a title click on ten
-    // thousand offers parsed each price some thirty times.
-    const std::size_t count = columns.size();
-    std::vector<bool> numeric(count);
-    for (std::size_t t = 0; t < count; ++t)
-        numeric[t] = isNumericTextField(columns[t].second.field);
-    std::vector<std::optional<double>> numbers(m_rows.size() * count);
-    for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        for (std::size_t t = 0; t < count; ++t) {
-            if (numeric[t])
-                numbers[row * count + t] = numericValue(m_rows[row].values[columns[t].first]);
-        }
-    }
-    std::vector<std::size_t> order(m_rows.size());
-    std::iota(order.begin(), order.end(), std::size_t(0));
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        for (std::size_t t = 0; t < count; ++t) {
-            const auto& [column, term] = columns[t];
-            const QVariant& va = m_rows[a].values[column];
-            const QVariant& vb = m_rows[b].values[column];
-            const int compared = numeric[t] ? compareNumericText(va, numbers[a * count + t], vb,
-                                                                 numbers[b * count + t], term.descending)
-                                            : (term.descending ? -1 : 1) * compareStoredValues(va, vb);
-            if (compared != 0)
-                return compared < 0;
-        }
-        return m_rows[a].sequence < m_rows[b].sequence;
-    });
-    std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
-    for (const std::size_t row : order)
-        sorted.push_back(std::move(m_rows[row]));
-    m_rows = std::move(sorted);
+    sortRows(m_rows, columns, TieBreak::Sequence);
     m_sort = expression;
     m_eof = m_rows.empty();
     m_current = m_rows.empty() ? -1 : 0;

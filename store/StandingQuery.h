@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/Queries.h"
+#include "store/SortExpression.h"
 
 #include <QHash>
 #include <QObject>
@@ -143,6 +144,14 @@ private:
     bool holdsWholeTable(const QString& table);
     void forgetWholeTable();
     void sortWholeRows(std::vector<Row>& rows, const QString& orderBy) const;
+    /// Ties keep the statement's order (Sequence) or the table's (RowId).
+    enum class TieBreak
+    {
+        Sequence,
+        RowId
+    };
+    static void sortRows(std::vector<Row>& rows, const std::vector<std::pair<int, SortTerm>>& columns,
+                         TieBreak ties);
 
     Database& m_db;
     QString m_sql;
