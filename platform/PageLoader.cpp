@@ -78,10 +78,23 @@ void PageLoader::onFinished()
         return;
     }
     const QByteArray contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-    PageText page = PageText::fromHtml(m_body, PageDecoder::headerCharset(contentType));
+    const QByteArray charset = PageDecoder::headerCharset(contentType);
+    if (reply->error() == QNetworkReply::NoError && !handOverFirstPart(charset))
+        return;
+    PageText page = PageText::fromHtml(m_body, charset);
     m_body.clear();
     const QString error = reply->error() == QNetworkReply::NoError ? page.error() : reply->errorString();
     complete(std::move(page), error);
+}
+
+bool PageLoader::handOverFirstPart(QByteArrayView charset)
+{
+    const qsizetype end = m_firstPartEnd ? m_firstPartEnd(m_body) : 0;
+    if (end <= 0 || end >= m_body.size())
+        return true;
+    const quint64 generation = m_generation;
+    Q_EMIT FirstPartComplete(PageText::fromHtml(QByteArrayView(m_body).first(end), charset));
+    return generation == m_generation;
 }
 
 void PageLoader::complete(PageText page, QString error)

@@ -2,9 +2,11 @@
 
 #include "platform/PageText.h"
 
+#include <QByteArrayView>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <functional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -38,8 +40,18 @@ public:
     void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
     /// A transfer that makes no progress for this long fails.
     void setStallTimeout(int milliseconds) { m_stallMs = milliseconds; }
+    /// Given the body of every page that arrived whole; a length between 0 and the body's size makes the
+    /// loader parse that much of it on its own first and hand it over through FirstPartComplete, before
+    /// the whole page.
+    void setFirstPartEnd(std::function<qsizetype(QByteArrayView body)> end)
+    {
+        m_firstPartEnd = std::move(end);
+    }
 
 Q_SIGNALS:
+    /// The page text of the first part of a body, as setFirstPartEnd cut it; DocumentComplete follows
+    /// with the whole page, unless a receiver navigates elsewhere.
+    void FirstPartComplete(const PageText& part);
     void DocumentComplete();
 
 private:
@@ -47,6 +59,8 @@ private:
     void onReadyRead();
     void onFinished();
     void complete(PageText page, QString error);
+    /// Hands over the body's first part; false when a receiver started another load meanwhile.
+    bool handOverFirstPart(QByteArrayView charset);
 
     QNetworkAccessManager& m_network;
     QPointer<QNetworkReply> m_reply;
@@ -58,6 +72,7 @@ private:
     bool m_loading = false;
     qint64 m_maxBodyBytes = PageText::MaxBodyBytes;
     int m_stallMs = DefaultStallMs;
+    std::function<qsizetype(QByteArrayView)> m_firstPartEnd;
 };
 
 /// Sends one request whose answer nobody reads (collect, delete), on a loader of its own that goes when

@@ -346,4 +346,40 @@ void Transaction::commit()
     m_db.commitTransaction();
 }
 
+Savepoint::Savepoint(Database& db, const char* name) : m_db(db), m_name(QString::fromLatin1(name))
+{
+    // Outside a transaction a savepoint would begin one of its own behind the guards' backs.
+    if (!m_db.inTransaction())
+        throw StoreError("a savepoint needs an open transaction");
+    m_db.exec(QStringLiteral("savepoint ") + m_name);
+}
+
+Savepoint::~Savepoint()
+{
+    if (!m_open || !m_db.inTransaction())
+        return;
+    try {
+        m_db.exec(QStringLiteral("release ") + m_name);
+    } catch (const StoreError& error) {
+        qWarning("vorbel: savepoint not released: %s", error.what());
+    }
+}
+
+void Savepoint::release()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_db.exec(QStringLiteral("release ") + m_name);
+}
+
+void Savepoint::rollBack()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_db.exec(QStringLiteral("rollback to ") + m_name);
+    m_db.exec(QStringLiteral("release ") + m_name);
+}
+
 } // namespace vorbel

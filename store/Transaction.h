@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace vorbel {
 
 class Database;
@@ -24,6 +26,28 @@ public:
 
 private:
     Database& m_db;
+    bool m_open = true;
+};
+
+/// A point inside an open transaction that the writes after it can be undone back to. Kept (released
+/// into the transaction) unless rollBack() ran. Throws StoreError, also when no transaction is open.
+class Savepoint
+{
+public:
+    Savepoint(Database& db, const char* name);
+    /// Keeps the writes; a failure there is only logged.
+    ~Savepoint();
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+
+    /// Keeps the writes now.
+    void release();
+    /// Undoes every write since the savepoint was set, and ends it; the transaction stays open.
+    void rollBack();
+
+private:
+    Database& m_db;
+    QString m_name;
     bool m_open = true;
 };
 

@@ -35,9 +35,20 @@ SearchCommands::SearchCommands(const FeatureParts& parts, ResultsView& view, QLi
     connect(m_reader, &ResultPageReader::finished, this, &SearchCommands::endSearch);
     connect(m_reader, &ResultPageReader::failed, this, &SearchCommands::failSearch);
     connectBoxes();
+    // A result page's first rows are read while the rest of it is still being parsed: a screen of
+    // offers shows in a few milliseconds instead of after the whole page.
+    m_wbwebb.setFirstPartEnd([this](QByteArrayView body) {
+        return m_parts.state.PageMode == AppState::Search ? ResultPageReader::firstPartEnd(body) : 0;
+    });
+    connect(&m_wbwebb, &PageLoader::FirstPartComplete, this, [this](const PageText& part) {
+        guarded(m_parts.services.messages, [&] { m_reader->readFirstPart(part); });
+    });
 }
 
-SearchCommands::~SearchCommands() = default;
+SearchCommands::~SearchCommands()
+{
+    m_wbwebb.setFirstPartEnd({});
+}
 
 void SearchCommands::connectBoxes()
 {

@@ -187,3 +187,55 @@ TEST_F(PageLoaderTest, HandlerMayNavigateAgain)
     ASSERT_TRUE(waitUntil([&] { return m_completions == 2; }));
     EXPECT_TRUE(m_texts.at(1).contains(QStringLiteral("当当网")));
 }
+
+TEST_F(PageLoaderTest, HandsOverTheFirstPartParsedOnItsOwnBeforeTheWholePage)
+{
+    QStringList events;
+    QByteArray seenBody;
+    m_loader.setFirstPartEnd([&](QByteArrayView body) {
+        seenBody = body.toByteArray();
+        return body.indexOf("</tr>") + 5;
+    });
+    QObject::connect(&m_loader, &PageLoader::FirstPartComplete,
+                     [&](const PageText& part) { events << QStringLiteral("part:") + part.text(); });
+    QObject::connect(&m_loader, &PageLoader::DocumentComplete, [&] { events << QStringLiteral("whole"); });
+    ASSERT_TRUE(load(m_server.url("/gbk")));
+    ASSERT_EQ(events.size(), 2);
+    // Cut in the raw GBK body, decoded with the header's charset, closed by the parser where it ends.
+    EXPECT_EQ(events[0], QStringLiteral("part:<HTML><HEAD></HEAD><BODY><TABLE><TBODY><TR>\n<TD>当当网</TD>\n"
+                                        "</TR></TBODY></TABLE></BODY></HTML>"));
+    EXPECT_EQ(events[1], QStringLiteral("whole"));
+    EXPECT_TRUE(seenBody.startsWith("<table>"));
+    EXPECT_TRUE(m_texts.last().contains(QStringLiteral("当当网")));
+}
+
+TEST_F(PageLoaderTest, NoFirstPartForACutOutsideTheBodyOrAFailedLoad)
+{
+    int parts = 0;
+    qsizetype cut = 0;
+    m_loader.setFirstPartEnd([&](QByteArrayView body) { return cut < 0 ? body.size() : cut; });
+    QObject::connect(&m_loader, &PageLoader::FirstPartComplete, [&] { ++parts; });
+    ASSERT_TRUE(load(m_server.url("/page")));
+    cut = -1; // the whole body
+    ASSERT_TRUE(load(m_server.url("/page")));
+    cut = 10;
+    ASSERT_TRUE(load(m_server.url("/error")));
+    EXPECT_EQ(parts, 0);
+    EXPECT_EQ(m_completions, 3);
+}
+
+TEST_F(PageLoaderTest, AReceiverOfTheFirstPartMayNavigateElsewhere)
+{
+    m_loader.setFirstPartEnd([](QByteArrayView) { return qsizetype(10); });
+    int parts = 0;
+    QObject::connect(&m_loader, &PageLoader::FirstPartComplete, [&] {
+        if (++parts == 1)
+            m_loader.Navigate(m_server.url("/gbk"));
+    });
+    m_loader.Navigate(m_server.url("/page"));
+    ASSERT_TRUE(waitUntil([&] { return m_completions == 1; }));
+    EXPECT_EQ(parts, 2);
+    EXPECT_TRUE(m_texts.at(0).contains(QStringLiteral("当当网"))) << "the abandoned page completed";
+    waitForALaterLoad();
+    EXPECT_EQ(m_completions, 1);
+}

@@ -494,3 +494,176 @@ TEST_F(ResultPageReaderTest, PageWhoseTransactionFailsKeepsNeitherItsRowsNorItsP
 }
 
 } // namespace
+
+// A page's first part, read ahead of the whole page.
+
+namespace {
+
+/// The first lines of a page as its first part parses them: cut after `offers` offers, where the parser
+/// closes everything still open on the last line.
+QStringList firstPartOf(const QStringList& page, int offers)
+{
+    const int headLines = 3, linesPerOffer = 15;
+    QStringList part = page.mid(0, headLines + offers * linesPerOffer);
+    part.last() += QStringLiteral("</TBODY></TABLE></BODY></HTML>");
+    return part;
+}
+
+} // namespace
+
+class FirstPartTest : public ResultPageReaderTest
+{
+protected:
+    /// Everything a search leaves in the file, as text, its times and row ids aside.
+    QStringList stored()
+    {
+        QStringList rows;
+        for (const char* sql :
+             {"select bh, cph, cpmc, xtp, dtp, rc, jg, cplj, sjlx, cxsj, hdxx, zpbz, pjjb, "
+              "[check] from cxnr order by rowid",
+              "select word, tpid, bh from tpb order by rowid", "select word, count from word order by word",
+              "select cph, sjlx, jg from jgls order by cph"}) {
+            for (const auto& row : m_db->select(QString::fromLatin1(sql)).rows) {
+                QStringList values;
+                for (const QVariant& value : row)
+                    values << value.toString();
+                rows << values.join(QLatin1Char('|'));
+            }
+        }
+        return rows;
+    }
+
+    void readInTwo(const QString& keyword, const QStringList& part, const QStringList& whole)
+    {
+        startSearch(keyword, *m_queries, m_state);
+        m_progress.clear();
+        m_finished = -1;
+        m_failure.clear();
+        m_reader->readFirstPart(PageText::fromLines(part));
+        m_afterPart = m_queries->ADOQuery2.recordCount();
+        m_reader->read(PageText::fromLines(whole));
+        ASSERT_TRUE(waitUntil([&] { return m_finished >= 0; }));
+    }
+
+    QStringList fiveOffers(const QString& firstPrice = QStringLiteral("99"))
+    {
+        std::vector<OfferLines> offers(5);
+        for (int i = 0; i < 5; ++i) {
+            offers[std::size_t(i)].bh = QString::number(i + 1);
+            offers[std::size_t(i)].cph = QStringLiteral("P") + QString::number(i + 1);
+            offers[std::size_t(i)].xtp = picture(qPrintable(QStringLiteral("P") + QString::number(i + 1)));
+        }
+        offers[0].jg = firstPrice;
+        return page({offers[0], offers[1], offers[2], offers[3], offers[4]});
+    }
+
+    /// The file and the queries as before the first search.
+    void reopenEmpty()
+    {
+        for (const char* table : {"cxnr", "tpb", "word", "jgls"})
+            m_db->exec(QStringLiteral("delete from ") + QLatin1String(table));
+        m_queries->ADOQuery1.open();
+        m_queries->ADOQuery2.open();
+        m_queries->qry1.open();
+        QDir(m_cache.folder()).removeRecursively();
+        m_cache.ensureFolder();
+        m_state.PicturesKnown = false;
+    }
+
+    int m_afterPart = -1;
+};
+
+TEST_F(FirstPartTest, PartThenWholeStoresExactlyWhatTheWholeAloneDoes)
+{
+    const QStringList whole = fiveOffers();
+    searchAndRead(QStringLiteral("k"), whole);
+    const QStringList alone = stored();
+    const QList<int> aloneProgress = m_progress;
+    ASSERT_EQ(m_finished, 5);
+    reopenEmpty();
+
+    readInTwo(QStringLiteral("k"), firstPartOf(whole, 3), whole);
+    EXPECT_EQ(m_afterPart, 3);
+    EXPECT_EQ(m_finished, 5);
+    EXPECT_TRUE(m_failure.isEmpty());
+    EXPECT_EQ(stored(), alone);
+    EXPECT_EQ(m_progress, aloneProgress);
+    EXPECT_EQ(m_downloads.load(), 10); // each search fetched each picture once
+    EXPECT_FALSE(m_db->inTransaction());
+}
+
+TEST_F(FirstPartTest, WholePageThatBeginsOtherwiseUndoesThePartAndIsReadWhole)
+{
+    const QStringList whole = fiveOffers(QStringLiteral("75"));
+    searchAndRead(QStringLiteral("k"), whole);
+    const QStringList alone = stored();
+    reopenEmpty();
+
+    readInTwo(QStringLiteral("k"), firstPartOf(fiveOffers(QStringLiteral("99")), 3), whole);
+    EXPECT_EQ(m_afterPart, 3);
+    EXPECT_EQ(m_finished, 5);
+    // The part's price, its keyword and its registrations are gone with it.
+    EXPECT_EQ(stored(), alone);
+    EXPECT_EQ(m_queries->ADOQuery2.recordCount(), 5);
+    EXPECT_EQ(m_queries->ADOQuery1.recordCount(), 1);
+    EXPECT_EQ(m_queries->qry1.recordCount(), 5);
+    EXPECT_FALSE(m_db->inTransaction());
+}
+
+TEST_F(FirstPartTest, ABadCellInThePartIsLeftForTheWholePageToReport)
+{
+    QStringList whole = fiveOffers();
+    whole[3 + 15 + 1] = QStringLiteral("<TD>2x</TD>"); // the second offer's number
+    readInTwo(QStringLiteral("k"), firstPartOf(whole, 3), whole);
+    EXPECT_EQ(m_afterPart, 0);
+    EXPECT_EQ(m_failure, QStringLiteral("'2x' is not a valid integer value"));
+    EXPECT_EQ(m_finished, 1);
+    EXPECT_EQ(count("cxnr"), 1);
+    EXPECT_EQ(count("word"), 1);
+    EXPECT_EQ(count("tpb"), 1);
+    EXPECT_FALSE(m_db->inTransaction());
+}
+
+TEST_F(FirstPartTest, ANewSearchAfterThePartEndsItsTransactionAndHearsNothingOfIt)
+{
+    const QStringList whole = fiveOffers();
+    startSearch(QStringLiteral("k"), *m_queries, m_state);
+    m_progress.clear();
+    m_reader->readFirstPart(PageText::fromLines(firstPartOf(whole, 3)));
+    EXPECT_TRUE(m_db->inTransaction());
+    m_reader->cancel();
+    EXPECT_FALSE(m_db->inTransaction());
+    ASSERT_TRUE(waitUntil([&] { return m_downloader.pending() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_progress, QList<int>{10});
+    EXPECT_EQ(m_finished, -1);
+
+    searchAndRead(QStringLiteral("k2"), whole);
+    EXPECT_EQ(m_finished, 5);
+    EXPECT_EQ(count("cxnr"), 5);
+}
+
+TEST_F(FirstPartTest, PartsOfFavouritesPagesAndPartsWithoutOffersAreNotRead)
+{
+    const QStringList whole = fiveOffers();
+    m_state.PageMode = AppState::Favourites;
+    m_reader->readFirstPart(PageText::fromLines(firstPartOf(whole, 3)));
+    EXPECT_FALSE(m_reader->isReading());
+    m_state.PageMode = AppState::Search;
+    m_reader->readFirstPart(PageText::fromLines(firstPartOf(whole, 0)));
+    EXPECT_FALSE(m_reader->isReading());
+    EXPECT_FALSE(m_db->inTransaction());
+}
+
+TEST(FirstPartEnd, JustAfterTheSixtiethRowOfALongerBodyInAnyCase)
+{
+    QByteArray body = "<table>";
+    for (int i = 0; i < ResultPageReader::FirstPartOffers; ++i)
+        body += i % 2 ? "<tr><td>\xd6\xd0</td></TR>\n" : "<tr><td>x</td></tr>\n";
+    const qsizetype sixtieth = body.size() - 1; // before its newline
+    EXPECT_EQ(ResultPageReader::firstPartEnd(body), sixtieth);
+    EXPECT_EQ(ResultPageReader::firstPartEnd(body.first(sixtieth)), 0) << "nothing would be left after it";
+    EXPECT_EQ(ResultPageReader::firstPartEnd(body.first(sixtieth - 1)), 0);
+    EXPECT_EQ(ResultPageReader::firstPartEnd("</tr"), 0);
+    EXPECT_EQ(ResultPageReader::firstPartEnd(""), 0);
+}

@@ -263,6 +263,34 @@ TEST_F(DatabaseTest, NestedTransactionsCommitAtTheOutermost)
               QStringLiteral("1"));
 }
 
+TEST_F(DatabaseTest, SavepointUndoesOnlyTheWritesAfterItAndKeepsTheRestOtherwise)
+{
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
+    EXPECT_THROW(Savepoint(*db, "alone"), StoreError) << "it would begin a transaction of its own";
+    {
+        Transaction page(*db);
+        db->exec(QStringLiteral("insert into cxnr (bh) values (1)"));
+        {
+            Savepoint undone(*db, "part");
+            db->exec(QStringLiteral("insert into cxnr (bh) values (2)"));
+            undone.rollBack();
+            EXPECT_TRUE(db->inTransaction());
+        }
+        {
+            Savepoint kept(*db, "part");
+            db->exec(QStringLiteral("insert into cxnr (bh) values (3)"));
+        }
+        Savepoint released(*db, "part");
+        db->exec(QStringLiteral("insert into cxnr (bh) values (4)"));
+        released.release();
+        page.commit();
+    }
+    EXPECT_FALSE(db->inTransaction());
+    EXPECT_EQ(runShell(CipherShell, dbPath(), KeyLine + "select group_concat(bh) from cxnr;\n").trimmed(),
+              QStringLiteral("1,3,4"));
+}
+
 } // namespace
 
 TEST_F(DatabaseTest, StatementsRunAgainWithNewValuesAndSeeEveryChange)
