@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QSemaphore>
 #include <QThreadPool>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -177,6 +178,52 @@ QImage ThumbnailCache::picture(const QString& path, QSize size)
     return *read;
 }
 
+ThumbnailCache::ThumbnailCache(qint64 maxBytes) : m_maxBytes(maxBytes)
+{
+    m_helper.setMaxThreadCount(1);
+    m_helper.setExpiryTimeout(-1);
+}
+
+namespace {
+
+/// Decodes the missing pictures by turns: whichever thread is free takes the next one.
+class SharedDecode : public QRunnable
+{
+public:
+    SharedDecode(const QStringList& paths, QSize size) : m_paths(paths), m_size(size), m_read(paths.size())
+    {
+        setAutoDelete(false);
+    }
+
+    /// The helper's part.
+    void run() override
+    {
+        takeTurns();
+        m_done.release(); // the last use of this object on the helper
+    }
+    void takeTurns()
+    {
+        for (qsizetype i = m_next.fetch_add(1); i < m_paths.size(); i = m_next.fetch_add(1))
+            m_read[std::size_t(i)] = readThumbnail(m_paths[i], m_size);
+    }
+    /// After the calling thread's own turns: waits for the helper's picture, if it took one.
+    void waitForHelper(QThreadPool& helper)
+    {
+        if (!helper.tryTake(this))
+            m_done.acquire();
+    }
+    std::optional<QImage>& read(qsizetype i) { return m_read[std::size_t(i)]; }
+
+private:
+    const QStringList& m_paths;
+    const QSize m_size;
+    std::vector<std::optional<QImage>> m_read;
+    std::atomic<qsizetype> m_next{0};
+    QSemaphore m_done;
+};
+
+} // namespace
+
 void ThumbnailCache::prepare(const QStringList& paths, QSize size)
 {
     QStringList missing;
@@ -186,26 +233,16 @@ void ThumbnailCache::prepare(const QStringList& paths, QSize size)
     }
     if (missing.isEmpty())
         return;
-    // The second half on a pool thread, the first half here; each writes only its own slots. One task, not
-    // one per picture: waking a pool thread costs about what decoding a small picture does.
-    std::vector<std::optional<QImage>> read(std::size_t(missing.size()));
-    const qsizetype half = (missing.size() + 1) / 2;
-    QSemaphore pooledDone;
-    const bool pooled = half < missing.size();
-    if (pooled) {
-        QThreadPool::globalInstance()->start([&] {
-            for (qsizetype i = half; i < missing.size(); ++i)
-                read[std::size_t(i)] = readThumbnail(missing[i], size);
-            pooledDone.release();
-        });
-    }
-    for (qsizetype i = 0; i < half; ++i)
-        read[std::size_t(i)] = readThumbnail(missing[i], size);
-    if (pooled)
-        pooledDone.acquire();
+    SharedDecode decode(missing, size);
+    const bool shared = missing.size() > 1;
+    if (shared)
+        m_helper.start(&decode);
+    decode.takeTurns();
+    if (shared)
+        decode.waitForHelper(m_helper);
     for (qsizetype i = 0; i < missing.size(); ++i) {
-        if (read[std::size_t(i)])
-            hold(keyOf(missing[i], size), *read[std::size_t(i)]);
+        if (decode.read(i))
+            hold(keyOf(missing[i], size), *decode.read(i));
     }
 }
 

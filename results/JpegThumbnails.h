@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QThreadPool>
 #include <list>
 
 namespace vorbel {
@@ -20,14 +21,15 @@ QImage decodeJpegNear(const QByteArray& bytes, QSize target);
 class ThumbnailCache
 {
 public:
-    explicit ThumbnailCache(qint64 maxBytes = 64 * 1024 * 1024) : m_maxBytes(maxBytes) {}
+    explicit ThumbnailCache(qint64 maxBytes = 64 * 1024 * 1024);
 
     /// The picture scaled to fill size; a null image when the file is missing or does not decode (a
     /// missing file is asked again next time, since it may still arrive).
     QImage picture(const QString& path, QSize size);
-    /// Decodes the pictures of `paths` at `size` that are not held yet, half of them on the thread pool
-    /// beside the calling thread, and holds them as picture() would: a screen of rows painted for the
-    /// first time waits for the slowest share of its pictures, not for all of them one after another.
+    /// Decodes the pictures of `paths` at `size` that are not held yet, taken in turn by the calling thread
+    /// and a helper thread of the cache's own, and holds them as picture() would: a screen of rows
+    /// painted for the first time waits for about half of its pictures' decoding. The helper takes
+    /// nothing it has not started on when the calling thread runs out: it may not wake in time.
     void prepare(const QStringList& paths, QSize size);
     bool holds(const QString& path, QSize size) const { return m_index.contains(keyOf(path, size)); }
     /// Forgets every decoded picture.
@@ -51,6 +53,8 @@ private:
     QHash<QString, std::list<Entry>::iterator> m_index;
     qint64 m_bytes = 0;
     qint64 m_maxBytes;
+    /// One thread kept for good: a new thread for a screen's pictures cost more than decoding them.
+    QThreadPool m_helper;
 };
 
 } // namespace vorbel

@@ -250,6 +250,31 @@ TEST(ThumbnailCache, AScreenPreparedTogetherHoldsWhatEachPictureWouldGive)
     EXPECT_TRUE(cache.holds(arriving, cell));
 }
 
+TEST(JpegThumbnails, ScreensPreparedOneAfterAnotherEachComeOutWhole)
+{
+    // The helper may take a picture, start late or not at all: every screen is whole either way.
+    QTemporaryDir dir;
+    const QSize cell(82, 80);
+    QStringList paths;
+    std::vector<QImage> expected;
+    ThumbnailCache one;
+    for (int i = 0; i < 4; ++i) {
+        paths << dir.filePath(QStringLiteral("%1.jpg").arg(i));
+        writeFile(paths.back(), savedJpeg(90 + 20 * i, 90, QColor(60 * i, 90, 40)));
+        expected.push_back(one.picture(paths.back(), cell));
+    }
+    ThumbnailCache cache;
+    for (int round = 0; round < 200; ++round) {
+        cache.clear();
+        const QStringList screen = paths.mid(round % 3);
+        cache.prepare(screen, cell);
+        for (const QString& path : screen)
+            ASSERT_TRUE(cache.holds(path, cell)) << round;
+    }
+    for (qsizetype i = 1; i < paths.size(); ++i)
+        EXPECT_EQ(cache.picture(paths[i], cell), expected[std::size_t(i)]) << i;
+}
+
 TEST(JpegThumbnails, ColoursComeOutAsStoredAndOpaque)
 {
     for (const QColor& colour : {QColor(220, 30, 20), QColor(20, 40, 230), QColor(250, 250, 250)}) {
