@@ -283,8 +283,6 @@ void Tfrmvorbel::runStartup()
     if (settings.repaired)
         m_services.messages.inform(RepairedSettingsNotice, MessageBoxes::Icon::Warning);
     m_dropNotices->start();
-    // Only now: the store's key derivation had the other core until the file was open.
-    m_pageMemory = std::make_unique<PageMemory>();
 }
 
 void Tfrmvorbel::wireFeatures()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/PageMemory.h"
 #include "platform/PageText.h"
 #include "session/AppState.h"
 #include "session/Displays.h"
@@ -135,8 +134,6 @@ private:
     std::unique_ptr<PictureCache> m_pictureCache;
     std::vector<SiteLink> m_links;
     PageText m_mmo1;
-    /// Readied once the store is open, while the user types the first keyword.
-    std::unique_ptr<PageMemory> m_pageMemory;
     PageLoader* m_wbwebb;
     Downloader* m_downloader;
     QPointer<Tfrmsc> m_loaderForm;
