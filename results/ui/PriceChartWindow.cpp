@@ -91,9 +91,12 @@ void PriceChartWindow::showOffer(const ChartedOffer& offer, const std::vector<Pr
 
 void PriceChartWindow::rebuildSeries()
 {
-    m_chart->removeAllSeries();
-    for (QAbstractAxis* axis : m_chart->axes())
+    m_chart->removeAllSeries(); // deletes them
+    // A removed axis is the caller's: each offer shown in the window left its two behind.
+    for (QAbstractAxis* axis : m_chart->axes()) {
         m_chart->removeAxis(axis);
+        delete axis;
+    }
     if (!m_data.current)
         return;
 
