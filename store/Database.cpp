@@ -377,9 +377,9 @@ void Savepoint::rollBack()
 {
     if (!m_open)
         return;
-    m_open = false;
+    // "rollback to" keeps the savepoint; releasing it then keeps nothing, the writes being gone.
     m_db.exec(QStringLiteral("rollback to ") + m_name);
-    m_db.exec(QStringLiteral("release ") + m_name);
+    release();
 }
 
 } // namespace vorbel
