@@ -2,6 +2,9 @@
 // itself (search, grid) or from outside by the bench script (start-up):
 //   bench_client bare                          a bare Qt Widgets window: shown, then the process ends
 //   bench_client startup URL                   the main window: shown with its settings read, then ends
+//   bench_client key [ROUNDS]                  the store file of the current folder keyed and its first
+//                                              page read by the bare engine (its own key derivation),
+//                                              beside the program's own opening of the same file
 //   bench_client search URL KEYWORD [ROUNDS]   one search from the request until the last row is stored
 //                                              and the last picture is in the cache, and from the page's
 //                                              last byte to its first screen painted; then one screen of
@@ -46,8 +49,10 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sqlite3.h>
+#include <variant>
 #include <vector>
 
 using namespace vorbel;
@@ -298,12 +303,16 @@ int search(const QString& service, const QString& keyword, int rounds)
     const int screenRows = std::min(rows, grid.viewport()->height() / std::max(1, grid.rowHeight(0)) + 1);
     ThumbnailCache& thumbnails = window.search()->grid().thumbnails();
     std::vector<double> warm, cold, decode, thumbs;
+    // Every step starts right after a warm paint, as the cold paint does: run straight after the cold
+    // paint, the decode alone found the caches full of what that paint had just decoded.
     paintScreen(grid);
     for (int i = 0; i < rounds; ++i) {
         warm.push_back(paintScreen(grid));
         thumbnails.clear();
         cold.push_back(paintScreen(grid));
+        paintScreen(grid);
         decode.push_back(decodeScreenPictures(window, grid, screenRows));
+        paintScreen(grid);
         ThumbnailCache alone;
         thumbs.push_back(decodeScreenPictures(window, grid, screenRows, &alone));
     }
@@ -356,6 +365,39 @@ private:
     sqlite3* m_handle = nullptr;
     qint64 m_bytes = 0;
 };
+
+/// The bare engine's opening of a keyed file: key derivation from the password and the first page read,
+/// nothing else. Milliseconds.
+double engineKeyed(const QString& path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3* handle = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_key(handle, Database::Password, int(std::strlen(Database::Password)));
+    if (sqlite3_exec(handle, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("bare key: %s", sqlite3_errmsg(handle));
+    sqlite3_close(handle);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+/// Timed in turn, round by round, so that both see the machine's same moments.
+int key(int rounds)
+{
+    const QString path = storeFilePath();
+    if (!std::holds_alternative<std::unique_ptr<Database>>(Database::open(path)))
+        qFatal("the store of the current folder does not open");
+    std::vector<double> engine, opened;
+    for (int i = 0; i < rounds; ++i) {
+        engine.push_back(engineKeyed(path));
+        QElapsedTimer timer;
+        timer.start();
+        Database::open(path);
+        opened.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::printf("engine_key_ms %.2f\nstore_open_ms %.2f\n", median(engine), median(opened));
+    return 0;
+}
 
 /// Runs action and the event loop until the grid's viewport has been painted; milliseconds to the end
 /// of that paint.
@@ -441,6 +483,8 @@ int main(int argc, char* argv[])
     std::unique_ptr<StoreOpening> store;
     if (argc >= 3 && std::strcmp(argv[1], "startup") == 0)
         store = std::make_unique<StoreOpening>(storeFilePath());
+    if (argc >= 2 && std::strcmp(argv[1], "key") == 0)
+        return key(argc >= 3 ? std::atoi(argv[2]) : 10);
     QApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     const QString mode = args.value(1);
@@ -452,6 +496,8 @@ int main(int argc, char* argv[])
         return search(args.at(2), args.at(3), args.value(4, QStringLiteral("15")).toInt());
     if (mode == QLatin1String("filter") && args.size() >= 4)
         return filter(args.at(2), args.at(3), args.value(4, QStringLiteral("5")).toInt());
-    std::fprintf(stderr, "usage: bench_client bare | startup URL | search|filter URL KEYWORD [ROUNDS]\n");
+    std::fprintf(
+        stderr,
+        "usage: bench_client bare | startup URL | key [ROUNDS] | search|filter URL KEYWORD [ROUNDS]\n");
     return 2;
 }

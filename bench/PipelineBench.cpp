@@ -403,16 +403,6 @@ void BM_BareRecordedBesideBare(benchmark::State& state)
     inTurn(state, recorded, plain);
 }
 
-/// Opening the store: the key derivation of the encrypted file dominates.
-void BM_OpenStore(benchmark::State& state)
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("vorbelmd.dat"));
-    openStore(path).reset();
-    for (auto _ : state)
-        openStore(path).reset();
-}
-
 } // namespace
 
 BENCHMARK(BM_LineScan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -424,7 +414,6 @@ BENCHMARK(BM_PriceMarks)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StoreBesideBare)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordedBesidePlain)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareRecordedBesideBare)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OpenStore)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv)
 {

@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include "store/CipherKey.h"
 #include "store/NumericOrder.h"
 #include "store/Statement.h"
 
@@ -52,6 +53,21 @@ QString cipherVersion(sqlite3* handle)
     return statement.value(0).toString();
 }
 
+/// The raw key for the password and the file's salt, as the cipher of the 3.x line derives it
+/// (PBKDF2-HMAC-SHA1 over its default number of rounds); the password itself for any other cipher, which then
+/// derives the key on its own.
+QByteArray derivedKeyText(sqlite3* handle, const QString& version, const QByteArray& salt)
+{
+    if (!version.startsWith(QLatin1String("3.")))
+        return QByteArray(Database::Password);
+    Statement rounds(handle, QStringLiteral("PRAGMA cipher_default_kdf_iter"));
+    const int iterations = rounds.columnCount() == 1 && rounds.step() ? rounds.value(0).toInt() : 0;
+    if (iterations <= 0)
+        return QByteArray(Database::Password);
+    return cipherkey::rawKeyText(
+        cipherkey::pbkdf2HmacSha1(Database::Password, salt, iterations, cipherkey::KeyLength));
+}
+
 /// A file this call created is taken away again when it cannot be used, with the engine's companions.
 void removeCreatedFile(const QString& path)
 {
@@ -78,6 +94,21 @@ Database::OpenResult Database::open(const QString& path)
         return failure(path, QStringLiteral("the file cannot be read"));
     const bool wasEmpty = existed && info.size() == 0;
 
+    // An existing file's key is derived here from its salt. Should the cipher refuse that key (a library
+    // that derives its keys otherwise), the file is opened once more with the password, as the cipher's
+    // own derivation is the one that counts.
+    if (const std::optional<QByteArray> salt = existed ? cipherkey::fileSalt(path) : std::nullopt) {
+        bool keyRefused = false;
+        OpenResult opened = openKeyed(path, existed, wasEmpty, salt, &keyRefused);
+        if (!keyRefused)
+            return opened;
+    }
+    return openKeyed(path, existed, wasEmpty, std::nullopt, nullptr);
+}
+
+Database::OpenResult Database::openKeyed(const QString& path, bool existed, bool wasEmpty,
+                                         const std::optional<QByteArray>& salt, bool* keyRefused)
+{
     sqlite3* raw = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (existed ? 0 : SQLITE_OPEN_CREATE);
     const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
@@ -90,7 +121,7 @@ Database::OpenResult Database::open(const QString& path)
         return failure(path, reason);
     }
     std::unique_ptr<Database> db(new Database(std::move(handle), path));
-    const QString problem = db->prepareConnection(!existed || wasEmpty);
+    const QString problem = db->prepareConnection(!existed || wasEmpty, salt, keyRefused);
     if (problem.isEmpty())
         return db;
     db.reset();
@@ -100,7 +131,7 @@ Database::OpenResult Database::open(const QString& path)
 }
 
 /// Everything between opening the handle and handing it out; an empty text when the connection is ready.
-QString Database::prepareConnection(bool mayCreate)
+QString Database::prepareConnection(bool mayCreate, const std::optional<QByteArray>& salt, bool* keyRefused)
 {
     sqlite3* handle = m_handle.get();
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
@@ -110,12 +141,21 @@ QString Database::prepareConnection(bool mayCreate)
         return QString::fromUtf8(sqlite3_errmsg(handle));
     try {
         // A plain SQLite loaded in the cipher's place would ignore the key and write a readable file.
-        if (cipherVersion(handle).isEmpty())
+        const QString version = cipherVersion(handle);
+        if (version.isEmpty())
             return QStringLiteral("the database library has no encryption");
-        if (sqlite3_key(handle, Password, int(std::strlen(Password))) != SQLITE_OK)
+        const QByteArray key = salt ? derivedKeyText(handle, version, *salt) : QByteArray(Password);
+        if (sqlite3_key(handle, key.constData(), int(key.size())) != SQLITE_OK)
             return QString::fromUtf8(sqlite3_errmsg(handle));
         // The first read decrypts page one: a wrong key or a foreign file fails here, before any write.
-        const int objects = select(QStringLiteral("select count(*) from sqlite_master")).rows[0][0].toInt();
+        int objects = 0;
+        try {
+            objects = select(QStringLiteral("select count(*) from sqlite_master")).rows[0][0].toInt();
+        } catch (const StoreError&) {
+            if (keyRefused && key != Password && sqlite3_errcode(handle) == SQLITE_NOTADB)
+                *keyRefused = true;
+            throw;
+        }
         if (sqlite3_db_readonly(handle, "main") == 1)
             return QStringLiteral("the file is read-only");
         if (objects == 0 && mayCreate) {

@@ -10,6 +10,7 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <variant>
@@ -82,7 +83,11 @@ public:
 
 private:
     Database(ConnectionHandle handle, QString path);
-    QString prepareConnection(bool createSchema);
+    /// Opens and keys the file: with the key derived from salt when there is one, else with the password.
+    /// keyRefused, when given, is set when the cipher refused a derived key.
+    static OpenResult openKeyed(const QString& path, bool existed, bool wasEmpty,
+                                const std::optional<QByteArray>& salt, bool* keyRefused);
+    QString prepareConnection(bool mayCreate, const std::optional<QByteArray>& salt, bool* keyRefused);
     void createSchema();
     void addPriceHistory();
     QString missingTables();

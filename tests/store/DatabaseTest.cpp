@@ -121,6 +121,19 @@ TEST_F(DatabaseTest, ReopeningKeepsDataAndShape)
               schemaBefore);
 }
 
+TEST_F(DatabaseTest, FileTheStockShellMadeWithTheTablesOpensWithItsRows)
+{
+    QByteArray script = KeyLine;
+    for (const char* table : {"cxnr(bh)", "scnr(ufid)", "tpb(word)", "word(word, count)", "xxb(ver)"})
+        script += QByteArray("create table ") + table + ";\n";
+    script += "insert into word values ('外面', 7);\n";
+    runShell(CipherShell, dbPath(), script);
+    auto db = openDatabase(dbPath());
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->select(QStringLiteral("select word || count from word")).rows[0][0].toString(),
+              QStringLiteral("外面7"));
+}
+
 TEST_F(DatabaseTest, WrongKeyIsRefusedAndTheFileIsUntouched)
 {
     shellDatabase("another password");
