@@ -2,15 +2,19 @@
 
 #include "store/PictureCache.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
-#include <QSemaphore>
 #include <QThreadPool>
 #include <atomic>
 #include <csetjmp>
 #include <cstdio>
+#ifdef __linux__
+#include <sched.h>
+#endif
 #include <jpeglib.h>
 #include <optional>
+#include <thread>
 
 namespace vorbel {
 
@@ -160,10 +164,58 @@ std::optional<QImage> readThumbnail(const QString& path, QSize size)
     return decoded.isNull() ? decoded : scaledToFill(decoded, size);
 }
 
+/// Keeps the calling thread off one CPU for its lifetime, when it is on that CPU now and may run on another.
+/// A helper woken by a busy thread may be queued on that thread's own CPU, where it shares the CPU
+/// instead of working beside it (seen where the system reports no cache shared between the CPUs); once
+/// there, each next wake tends to put it there again.
+class AwayFromCpu
+{
+public:
+    explicit AwayFromCpu(int cpu)
+    {
+#ifdef __linux__
+        if (cpu < 0 || sched_getcpu() != cpu || sched_getaffinity(0, sizeof m_allowed, &m_allowed) != 0 ||
+            CPU_COUNT(&m_allowed) < 2 || !CPU_ISSET(cpu, &m_allowed))
+            return;
+        cpu_set_t others = m_allowed;
+        CPU_CLR(cpu, &others);
+        m_moved = sched_setaffinity(0, sizeof others, &others) == 0;
+#else
+        Q_UNUSED(cpu);
+#endif
+    }
+    ~AwayFromCpu()
+    {
+#ifdef __linux__
+        if (m_moved)
+            sched_setaffinity(0, sizeof m_allowed, &m_allowed);
+#endif
+    }
+    AwayFromCpu(const AwayFromCpu&) = delete;
+    AwayFromCpu& operator=(const AwayFromCpu&) = delete;
+
+private:
+#ifdef __linux__
+    cpu_set_t m_allowed{};
+    bool m_moved = false;
+#endif
+};
+
+/// The CPU the calling thread runs on; -1 where that is not known.
+int currentCpu()
+{
+#ifdef __linux__
+    return sched_getcpu();
+#else
+    return -1;
+#endif
+}
+
 } // namespace
 
 QImage ThumbnailCache::picture(const QString& path, QSize size)
 {
+    finishPreparing();
     const QString key = keyOf(path, size);
     const auto found = m_index.find(key);
     if (found != m_index.end()) {
@@ -184,48 +236,94 @@ ThumbnailCache::ThumbnailCache(qint64 maxBytes) : m_maxBytes(maxBytes)
     m_helper.setExpiryTimeout(-1);
 }
 
-namespace {
-
-/// Decodes the missing pictures by turns: whichever thread is free takes the next one.
-class SharedDecode : public QRunnable
+/// The missing pictures of one preparation, decoded by turns: whichever thread is free takes the next one.
+/// The calling thread waits for the helper no longer than a picture of its own took: a picture the helper
+/// has not finished by then it decodes itself, and the helper's copy is dropped, since a helper that is
+/// not running (not woken yet, or its CPU taken away) may take any time.
+class ThumbnailCache::Preparation
 {
 public:
-    SharedDecode(const QStringList& paths, QSize size) : m_paths(paths), m_size(size), m_read(paths.size())
+    Preparation(QStringList paths, QSize size)
+        : m_paths(std::move(paths)), m_size(size), m_read(std::size_t(m_paths.size())),
+          m_helperFinished(std::make_unique<std::atomic<bool>[]>(std::size_t(m_paths.size()))),
+          m_mine(std::size_t(m_paths.size()), false)
     {
-        setAutoDelete(false);
     }
 
-    /// The helper's part.
-    void run() override
+    /// The helper's turns, away from the calling thread's CPU; each picture is published once it is whole.
+    void helperTurns()
     {
-        takeTurns();
-        m_done.release(); // the last use of this object on the helper
-    }
-    void takeTurns()
-    {
-        for (qsizetype i = m_next.fetch_add(1); i < m_paths.size(); i = m_next.fetch_add(1))
+        const AwayFromCpu away(m_callerCpu);
+        for (qsizetype i = m_next.fetch_add(1); i < m_paths.size(); i = m_next.fetch_add(1)) {
             m_read[std::size_t(i)] = readThumbnail(m_paths[i], m_size);
+            m_helperFinished[std::size_t(i)].store(true, std::memory_order_release);
+        }
     }
-    /// After the calling thread's own turns: waits for the helper's picture, if it took one.
-    void waitForHelper(QThreadPool& helper)
+
+    /// The calling thread's turns, then every picture: the helper's finished ones, the rest decoded here.
+    std::vector<std::optional<QImage>> callerTurns()
     {
-        if (!helper.tryTake(this))
-            m_done.acquire();
+        QElapsedTimer own;
+        own.start();
+        int ownCount = 0;
+        for (qsizetype i = m_next.fetch_add(1); i < m_paths.size(); i = m_next.fetch_add(1)) {
+            m_read[std::size_t(i)] = readThumbnail(m_paths[i], m_size);
+            m_mine[std::size_t(i)] = true;
+            ++ownCount;
+        }
+        // The picture the helper is on is waited for about as long as decoding it here would take.
+        constexpr qint64 PatienceWithoutOwnNs = 100'000;
+        const qint64 patienceNs = ownCount > 0 ? own.nsecsElapsed() / ownCount : PatienceWithoutOwnNs;
+        std::vector<std::optional<QImage>> pictures(m_read.size());
+        for (std::size_t i = 0; i < m_read.size(); ++i) {
+            if (m_mine[i] || helperFinishes(i, patienceNs))
+                pictures[i] = std::move(m_read[i]);
+            else
+                pictures[i] = readThumbnail(m_paths[qsizetype(i)], m_size);
+        }
+        return pictures;
     }
-    std::optional<QImage>& read(qsizetype i) { return m_read[std::size_t(i)]; }
+
+    bool has(const QString& path, QSize size) const { return size == m_size && m_paths.contains(path); }
+    QSize size() const { return m_size; }
+    const QStringList& paths() const { return m_paths; }
 
 private:
-    const QStringList& m_paths;
+    bool helperFinishes(std::size_t i, qint64 patienceNs) const
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!m_helperFinished[i].load(std::memory_order_acquire)) {
+            if (waited.nsecsElapsed() > patienceNs)
+                return false;
+            std::this_thread::yield();
+        }
+        return true;
+    }
+
+    const QStringList m_paths;
     const QSize m_size;
-    std::vector<std::optional<QImage>> m_read;
+    std::vector<std::optional<QImage>> m_read; // each written by the thread that took the picture
+    std::unique_ptr<std::atomic<bool>[]> m_helperFinished;
+    std::vector<bool> m_mine; // the calling thread's alone
     std::atomic<qsizetype> m_next{0};
-    QSemaphore m_done;
+    const int m_callerCpu = currentCpu(); // made on the calling thread
 };
 
-} // namespace
+ThumbnailCache::~ThumbnailCache()
+{
+    finishPreparing();
+}
 
 void ThumbnailCache::prepare(const QStringList& paths, QSize size)
 {
+    startPreparing(paths, size);
+    finishPreparing();
+}
+
+void ThumbnailCache::startPreparing(const QStringList& paths, QSize size)
+{
+    finishPreparing();
     QStringList missing;
     for (const QString& path : paths) {
         if (!m_index.contains(keyOf(path, size)) && !missing.contains(path))
@@ -233,17 +331,35 @@ void ThumbnailCache::prepare(const QStringList& paths, QSize size)
     }
     if (missing.isEmpty())
         return;
-    SharedDecode decode(missing, size);
-    const bool shared = missing.size() > 1;
-    if (shared)
-        m_helper.start(&decode);
-    decode.takeTurns();
-    if (shared)
-        decode.waitForHelper(m_helper);
-    for (qsizetype i = 0; i < missing.size(); ++i) {
-        if (decode.read(i))
-            hold(keyOf(missing[i], size), *decode.read(i));
+    m_preparing = std::make_shared<Preparation>(missing, size);
+    // A single picture is the calling thread's: waking the helper costs about as much.
+    if (missing.size() > 1)
+        m_helper.start([preparation = m_preparing] { preparation->helperTurns(); });
+}
+
+void ThumbnailCache::finishPreparing()
+{
+    if (!m_preparing)
+        return;
+    const std::shared_ptr<Preparation> preparation = std::move(m_preparing);
+    const std::vector<std::optional<QImage>> pictures = preparation->callerTurns();
+    for (qsizetype i = 0; i < preparation->paths().size(); ++i) {
+        if (pictures[std::size_t(i)])
+            hold(keyOf(preparation->paths()[i], preparation->size()), *pictures[std::size_t(i)]);
     }
+}
+
+bool ThumbnailCache::preparing(const QString& path, QSize size) const
+{
+    return m_preparing && m_preparing->has(path, size);
+}
+
+void ThumbnailCache::clear()
+{
+    finishPreparing();
+    m_entries.clear();
+    m_index.clear();
+    m_bytes = 0;
 }
 
 void ThumbnailCache::hold(const QString& key, const QImage& image)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <list>
+#include <memory>
 
 namespace vorbel {
 
@@ -28,17 +29,25 @@ public:
     QImage picture(const QString& path, QSize size);
     /// Decodes the pictures of `paths` at `size` that are not held yet, taken in turn by the calling thread
     /// and a helper thread of the cache's own, and holds them as picture() would: a screen of rows
-    /// painted for the first time waits for about half of its pictures' decoding. The helper takes
-    /// nothing it has not started on when the calling thread runs out: it may not wake in time.
+    /// painted for the first time waits for about half of its pictures' decoding. The calling thread never
+    /// waits for the helper, which may not wake in time: what the helper has not finished when the calling
+    /// thread runs out, the calling thread decodes itself.
     void prepare(const QStringList& paths, QSize size);
+    /// The same in two steps: the helper starts on the pictures at once while the calling thread goes on
+    /// (a paint draws a screen's texts meanwhile); finishPreparing() takes the rest on the calling thread
+    /// and holds them all. Every other call finishes a started preparation first, but holds() and
+    /// preparing().
+    void startPreparing(const QStringList& paths, QSize size);
+    void finishPreparing();
+    /// True while a started preparation has path at size among its pictures.
+    bool preparing(const QString& path, QSize size) const;
     bool holds(const QString& path, QSize size) const { return m_index.contains(keyOf(path, size)); }
     /// Forgets every decoded picture.
-    void clear()
-    {
-        m_entries.clear();
-        m_index.clear();
-        m_bytes = 0;
-    }
+    void clear();
+
+    ~ThumbnailCache();
+    ThumbnailCache(const ThumbnailCache&) = delete;
+    ThumbnailCache& operator=(const ThumbnailCache&) = delete;
 
 private:
     static QString keyOf(const QString& path, QSize size);
@@ -55,6 +64,9 @@ private:
     qint64 m_maxBytes;
     /// One thread kept for good: a new thread for a screen's pictures cost more than decoding them.
     QThreadPool m_helper;
+    class Preparation;
+    /// The started preparation, if any; the helper's task holds it too, until the task ends.
+    std::shared_ptr<Preparation> m_preparing;
 };
 
 } // namespace vorbel

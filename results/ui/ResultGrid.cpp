@@ -14,6 +14,7 @@
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 #include "widgets/GridSupport.h"
+#include "widgets/PaintPassesTableView.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -33,11 +34,12 @@ std::array<int, ResultColumns.size()> designedWidths()
 
 } // namespace
 
-ResultGrid::ResultGrid(QTableView& view, FindBar& findBar, const FeatureParts& parts)
+ResultGrid::ResultGrid(PaintPassesTableView& view, FindBar& findBar, const FeatureParts& parts)
     : QObject(&view), m_view(view), m_parts(parts),
       m_model(new ResultGridModel(parts.queries.ADOQuery2, ResultColumns, this))
 {
     configureView();
+    view.setPaintPasses(m_delegate);
     m_model->showPriceMarks(m_history, column::jg);
     m_tools =
         new GridTools(view, *m_model, findBar, parts.services, [] { return QStringLiteral("比价结果.csv"); });

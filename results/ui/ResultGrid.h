@@ -16,6 +16,7 @@ namespace vorbel {
 
 class FindBar;
 class GridTools;
+class PaintPassesTableView;
 class PriceChartWindow;
 class ResultGridDelegate;
 class ResultGridModel;
@@ -27,7 +28,7 @@ class ResultGrid : public QObject
 {
     Q_OBJECT
 public:
-    ResultGrid(QTableView& view, FindBar& findBar, const FeatureParts& parts);
+    ResultGrid(PaintPassesTableView& view, FindBar& findBar, const FeatureParts& parts);
 
     /// The designer's cell click handler: opens, collects or shows the large picture by column.
     void DBGridEh1CellClick(const QModelIndex& index);

@@ -126,6 +126,10 @@ void ResultGridDelegate::drawPicture(QPainter* painter, const QRect& cell, const
     if (!path)
         return;
     if (!m_thumbnails.holds(*path, cell.size())) {
+        if (m_thumbnails.preparing(*path, cell.size())) {
+            m_putOff.push_back({cell, *path});
+            return;
+        }
         if (!PictureCache::isPlainFile(*path))
             return; // not here yet
         prepareShownPictures(index, cell.size());
@@ -142,22 +146,72 @@ std::optional<QString> ResultGridDelegate::picturePath(const QString& cph) const
     return m_cache.smallPicturePath(cph);
 }
 
-void ResultGridDelegate::prepareShownPictures(const QModelIndex& index, QSize size) const
+QStringList ResultGridDelegate::shownPicturePaths(int column) const
 {
-    // The first picture a paint misses is mostly one of a screen that has none yet: the screen's pictures
-    // are decoded together.
-    const QAbstractItemModel* model = index.model();
+    const QAbstractItemModel* model = m_view.model();
     const int first = std::max(0, m_view.rowAt(0));
     int last = m_view.rowAt(m_view.viewport()->height() - 1);
     if (last < 0)
         last = model->rowCount() - 1;
     QStringList paths;
     for (int row = first; row <= last; ++row) {
-        const QString cph = model->index(row, index.column()).data(ResultGridModel::ProductIdRole).toString();
+        const QString cph = model->index(row, column).data(ResultGridModel::ProductIdRole).toString();
         if (const std::optional<QString> path = picturePath(cph))
             paths << *path;
     }
-    m_thumbnails.prepare(paths, size);
+    return paths;
+}
+
+void ResultGridDelegate::prepareShownPictures(const QModelIndex& index, QSize size) const
+{
+    // The first picture a paint misses is mostly one of a screen that has none yet: the screen's pictures
+    // are decoded together.
+    m_thumbnails.prepare(shownPicturePaths(index.column()), size);
+}
+
+int ResultGridDelegate::pictureColumn() const
+{
+    const QAbstractItemModel* model = m_view.model();
+    if (!model || model->rowCount() == 0)
+        return -1;
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (model->index(0, column).data(ResultGridModel::FieldRole).toString() == column::bz1)
+            return column;
+    }
+    return -1;
+}
+
+void ResultGridDelegate::beforeCells()
+{
+    m_putOff.clear();
+    const int column = pictureColumn();
+    if (column < 0 || m_view.isColumnHidden(column))
+        return;
+    // The size the view gives the column's cells: its section less the grid line.
+    const int line = m_view.showGrid() ? 1 : 0;
+    const QSize size(m_view.columnWidth(column) - line,
+                     m_view.rowHeight(std::max(0, m_view.rowAt(0))) - line);
+    QStringList missing;
+    for (const QString& path : shownPicturePaths(column)) {
+        if (!m_thumbnails.holds(path, size) && PictureCache::isPlainFile(path))
+            missing << path;
+    }
+    if (!missing.isEmpty())
+        m_thumbnails.startPreparing(missing, size);
+}
+
+void ResultGridDelegate::afterCells(QWidget& viewport)
+{
+    m_thumbnails.finishPreparing();
+    if (m_putOff.empty())
+        return;
+    QPainter painter(&viewport);
+    for (const PutOff& putOff : m_putOff) {
+        const QImage picture = m_thumbnails.picture(putOff.path, putOff.cell.size());
+        if (!picture.isNull())
+            painter.drawImage(putOff.cell, picture);
+    }
+    m_putOff.clear();
 }
 
 } // namespace vorbel

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "widgets/PaintPassesTableView.h"
+
 #include <QColor>
 #include <QHash>
 #include <QStyledItemDelegate>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QTableView;
 
@@ -14,8 +17,9 @@ class PictureCache;
 class ThumbnailCache;
 
 /// Paints the result grid's cells: stripes by the shown row number, the red selected cell, and the
-/// picture, count, price and favourite link over their columns.
-class ResultGridDelegate : public QStyledItemDelegate
+/// picture, count, price and favourite link over their columns. A screen's pictures not decoded yet are
+/// decoded on the thumbnail cache's helper while the cells' texts are painted, and drawn after the cells.
+class ResultGridDelegate : public QStyledItemDelegate, public PaintPasses
 {
     Q_OBJECT
 public:
@@ -33,6 +37,9 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
+    void beforeCells() override;
+    void afterCells(QWidget& viewport) override;
+
 private:
     void drawDefault(QPainter* painter, const QRect& cell, const QString& field, const QString& value,
                      const QColor& colour) const;
@@ -43,13 +50,25 @@ private:
     void drawPicture(QPainter* painter, const QRect& cell, const QModelIndex& index,
                      const QString& cph) const;
     std::optional<QString> picturePath(const QString& cph) const;
+    /// The files of the shown rows' pictures, in the given column.
+    QStringList shownPicturePaths(int column) const;
     void prepareShownPictures(const QModelIndex& index, QSize size) const;
+    /// The column that shows the pictures; -1 when there is none.
+    int pictureColumn() const;
 
     QTableView& m_view;
     const PictureCache& m_cache;
     ThumbnailCache& m_thumbnails;
     PictureRegistered m_registered;
     QHash<QString, QColor> m_columnColours;
+
+    /// A picture whose decoding was under way when its cell was painted: drawn after the cells.
+    struct PutOff
+    {
+        QRect cell;
+        QString path;
+    };
+    mutable std::vector<PutOff> m_putOff;
 };
 
 } // namespace vorbel

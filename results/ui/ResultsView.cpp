@@ -98,7 +98,7 @@ QWidget* ResultsView::makeGridPanel()
     panel->setPalette(palette);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    DBGridEh1 = new QTableView(panel);
+    DBGridEh1 = new PaintPassesTableView(panel);
     DBGridEh1->setObjectName(QStringLiteral("DBGridEh1"));
     DBGridEh1->verticalHeader()->hide();
     DBGridEh1->setMouseTracking(true);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/PaintPassesTableView.h"
+
 #include <QWidget>
 #include <array>
 
@@ -7,7 +9,6 @@ class QCheckBox;
 class QFrame;
 class QLineEdit;
 class QPushButton;
-class QTableView;
 
 namespace vorbel {
 
@@ -22,12 +23,12 @@ class ResultsView : public QWidget
 public:
     explicit ResultsView(QWidget* parent);
 
-    QLineEdit* Edt_word;     ///< the keyword box of the search bar
-    QPushButton* suiButton1; ///< the search bar's search button
-    QTableView* DBGridEh1;   ///< the result grid
-    FindBar* findBar;        ///< under the grid, hidden until Ctrl+F
-    QFrame* pnl1;            ///< the search bar
-    QFrame* pnl3;            ///< the shop filter bar
+    QLineEdit* Edt_word;             ///< the keyword box of the search bar
+    QPushButton* suiButton1;         ///< the search bar's search button
+    PaintPassesTableView* DBGridEh1; ///< the result grid
+    FindBar* findBar;                ///< under the grid, hidden until Ctrl+F
+    QFrame* pnl1;                    ///< the search bar
+    QFrame* pnl3;                    ///< the shop filter bar
     /// suiCheckBox1 ("全部") … suiCheckBox8 ("1号店").
     std::array<QCheckBox*, 8> shopBoxes{};
 

@@ -275,6 +275,62 @@ TEST(JpegThumbnails, ScreensPreparedOneAfterAnotherEachComeOutWhole)
         EXPECT_EQ(cache.picture(paths[i], cell), expected[std::size_t(i)]) << i;
 }
 
+TEST(ThumbnailCache, AStartedPreparationIsHeldOnceFinishedAndEveryOtherCallFinishesItFirst)
+{
+    QTemporaryDir dir;
+    const QSize cell(82, 80);
+    QStringList paths;
+    std::vector<QImage> expected;
+    ThumbnailCache one;
+    for (int i = 0; i < 6; ++i) {
+        paths << dir.filePath(QStringLiteral("%1.jpg").arg(i));
+        writeFile(paths.back(), savedJpeg(100 + 10 * i, 100, QColor(40 * i, 200 - 30 * i, 90)));
+        expected.push_back(one.picture(paths.back(), cell));
+    }
+    ThumbnailCache cache;
+    cache.picture(paths[0], cell);
+    cache.startPreparing(paths, cell);
+    EXPECT_FALSE(cache.preparing(paths[0], cell)) << "held already";
+    EXPECT_TRUE(cache.preparing(paths[3], cell));
+    EXPECT_FALSE(cache.preparing(paths[3], QSize(40, 40)));
+    EXPECT_FALSE(cache.holds(paths[3], cell));
+    cache.finishPreparing();
+    EXPECT_FALSE(cache.preparing(paths[3], cell));
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        EXPECT_TRUE(cache.holds(paths[i], cell)) << i;
+
+    // picture() and a new preparation finish the one under way; clear() finishes it and forgets it all.
+    cache.clear();
+    cache.startPreparing(paths, cell);
+    EXPECT_EQ(cache.picture(paths[5], cell), expected[5]);
+    EXPECT_TRUE(cache.holds(paths[2], cell));
+    cache.clear();
+    cache.startPreparing(paths.mid(0, 3), cell);
+    cache.startPreparing(paths.mid(3), cell);
+    EXPECT_TRUE(cache.holds(paths[1], cell));
+    EXPECT_TRUE(cache.preparing(paths[4], cell));
+    cache.startPreparing(paths, cell);
+    cache.clear();
+    EXPECT_FALSE(cache.holds(paths[4], cell));
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(cache.picture(paths[i], cell), expected[std::size_t(i)]) << i;
+}
+
+TEST(ThumbnailCache, ACacheGoneWithAPreparationUnderWayLeavesNothingBehind)
+{
+    // The helper may still be on a picture of a preparation its cache no longer wants.
+    QTemporaryDir dir;
+    QStringList paths;
+    for (int i = 0; i < 8; ++i) {
+        paths << dir.filePath(QStringLiteral("%1.jpg").arg(i));
+        writeFile(paths.back(), savedJpeg(400, 300, QColor(30 * i, 60, 90)));
+    }
+    for (int round = 0; round < 50; ++round) {
+        ThumbnailCache cache;
+        cache.startPreparing(paths, QSize(82, 80));
+    }
+}
+
 TEST(JpegThumbnails, ColoursComeOutAsStoredAndOpaque)
 {
     for (const QColor& colour : {QColor(220, 30, 20), QColor(20, 40, 230), QColor(250, 250, 250)}) {

@@ -2,6 +2,7 @@
 
 #include "app/HomeView.h"
 #include "platform/PageLoader.h"
+#include "results/JpegThumbnails.h"
 #include "results/PriceMarks.h"
 #include "results/ResultGridModel.h"
 #include "results/ui/ResultGrid.h"
@@ -9,6 +10,7 @@
 #include "search/ResultPageReader.h"
 #include "search/ui/SearchCommands.h"
 #include "service/Catalogue.h"
+#include "store/Columns.h"
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 #include "widgets/BigPicturePanel.h"
@@ -19,6 +21,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTableView>
 #include <QTest>
 #include <algorithm>
@@ -37,6 +40,7 @@ private Q_SLOTS:
     void blankKeywordSendsNothing();
     void searchingAgainMarksHowEachPriceMoved();
     void pictureClickShowsTheLargePictureAndTheCursorRules();
+    void aScreenPaintedColdShowsWhatAWarmPaintShows();
 
 private:
     static void waitForStartUp(Tfrmvorbel& window)
@@ -267,6 +271,43 @@ void SearchEndToEndTest::pictureClickShowsTheLargePictureAndTheCursorRules()
     QVERIFY(!view->viewport()->testAttribute(Qt::WA_SetCursor));
     QCOMPARE(window.resultsView().Edt_word->cursor().shape(), Qt::IBeamCursor);
     QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void SearchEndToEndTest::aScreenPaintedColdShowsWhatAWarmPaintShows()
+{
+    // A cold screen's pictures are decoded beside the painting of its texts and drawn after its cells:
+    // every cold paint must come out as the warm one, pictures in their cells.
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    window.resize(1020, 700);
+    waitForStartUp(window);
+    search(window, "lab37");
+    QTableView& grid = *window.resultsView().DBGridEh1;
+    const auto paint = [&grid] {
+        QImage image(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        grid.viewport()->render(&painter);
+        return image;
+    };
+    paint();
+    const QImage warm = paint();
+
+    // The pictures are there: the middle of the first row's picture cell is the picture's own middle.
+    const ResultGridModel& model = window.search()->grid().model();
+    int column = 0;
+    while (model.field(column) != QLatin1String("bz1"))
+        ++column;
+    const QRect cell = grid.visualRect(model.index(0, column));
+    const QString path = *window.pictureCache().smallPicturePath(model.text(0, column::cph));
+    const QImage alone = ThumbnailCache().picture(path, cell.size());
+    QVERIFY(!alone.isNull());
+    QCOMPARE(warm.pixel(cell.center()), alone.pixel(cell.center() - cell.topLeft()));
+
+    ThumbnailCache& thumbnails = window.search()->grid().thumbnails();
+    for (int round = 0; round < 40; ++round) {
+        thumbnails.clear();
+        QVERIFY2(paint() == warm, qPrintable(QStringLiteral("cold paint %1").arg(round)));
+    }
 }
 
 QTEST_MAIN(SearchEndToEndTest)
