@@ -250,70 +250,76 @@ TEST(ThumbnailCache, AScreenPreparedTogetherHoldsWhatEachPictureWouldGive)
     EXPECT_TRUE(cache.holds(arriving, cell));
 }
 
+namespace {
+
+/// Picture files of different sizes and colours, with what a cache of their own gives for each at a cell.
+struct PictureFiles
+{
+    PictureFiles(int count, QSize cell)
+    {
+        ThumbnailCache one;
+        for (int i = 0; i < count; ++i) {
+            paths << dir.filePath(QStringLiteral("%1.jpg").arg(i));
+            writeFile(paths.back(), savedJpeg(90 + 20 * i, 90, QColor(40 * i, 200 - 30 * i, 40)));
+            expected.push_back(one.picture(paths.back(), cell));
+        }
+    }
+
+    QTemporaryDir dir;
+    QStringList paths;
+    std::vector<QImage> expected;
+};
+
+} // namespace
+
 TEST(JpegThumbnails, ScreensPreparedOneAfterAnotherEachComeOutWhole)
 {
     // The helper may take a picture, start late or not at all: every screen is whole either way.
-    QTemporaryDir dir;
     const QSize cell(82, 80);
-    QStringList paths;
-    std::vector<QImage> expected;
-    ThumbnailCache one;
-    for (int i = 0; i < 4; ++i) {
-        paths << dir.filePath(QStringLiteral("%1.jpg").arg(i));
-        writeFile(paths.back(), savedJpeg(90 + 20 * i, 90, QColor(60 * i, 90, 40)));
-        expected.push_back(one.picture(paths.back(), cell));
-    }
+    const PictureFiles files(4, cell);
     ThumbnailCache cache;
     for (int round = 0; round < 200; ++round) {
         cache.clear();
-        const QStringList screen = paths.mid(round % 3);
+        const QStringList screen = files.paths.mid(round % 3);
         cache.prepare(screen, cell);
         for (const QString& path : screen)
             ASSERT_TRUE(cache.holds(path, cell)) << round;
     }
-    for (qsizetype i = 1; i < paths.size(); ++i)
-        EXPECT_EQ(cache.picture(paths[i], cell), expected[std::size_t(i)]) << i;
+    for (qsizetype i = 1; i < files.paths.size(); ++i)
+        EXPECT_EQ(cache.picture(files.paths[i], cell), files.expected[std::size_t(i)]) << i;
 }
 
 TEST(ThumbnailCache, AStartedPreparationIsHeldOnceFinishedAndEveryOtherCallFinishesItFirst)
 {
-    QTemporaryDir dir;
     const QSize cell(82, 80);
-    QStringList paths;
-    std::vector<QImage> expected;
-    ThumbnailCache one;
-    for (int i = 0; i < 6; ++i) {
-        paths << dir.filePath(QStringLiteral("%1.jpg").arg(i));
-        writeFile(paths.back(), savedJpeg(100 + 10 * i, 100, QColor(40 * i, 200 - 30 * i, 90)));
-        expected.push_back(one.picture(paths.back(), cell));
-    }
+    const PictureFiles files(6, cell);
     ThumbnailCache cache;
-    cache.picture(paths[0], cell);
-    cache.startPreparing(paths, cell);
-    EXPECT_FALSE(cache.preparing(paths[0], cell)) << "held already";
-    EXPECT_TRUE(cache.preparing(paths[3], cell));
-    EXPECT_FALSE(cache.preparing(paths[3], QSize(40, 40)));
-    EXPECT_FALSE(cache.holds(paths[3], cell));
+    cache.picture(files.paths[0], cell);
+    cache.startPreparing(files.paths, cell);
+    EXPECT_FALSE(cache.preparing(files.paths[0], cell)) << "held already";
+    EXPECT_TRUE(cache.preparing(files.paths[3], cell));
+    EXPECT_FALSE(cache.preparing(files.paths[3], QSize(40, 40)));
+    EXPECT_FALSE(cache.holds(files.paths[3], cell));
     cache.finishPreparing();
-    EXPECT_FALSE(cache.preparing(paths[3], cell));
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        EXPECT_TRUE(cache.holds(paths[i], cell)) << i;
+    EXPECT_FALSE(cache.preparing(files.paths[3], cell));
+    for (qsizetype i = 0; i < files.paths.size(); ++i)
+        EXPECT_TRUE(cache.holds(files.paths[i], cell)) << i;
 
     // picture() and a new preparation finish the one under way; clear() finishes it and forgets it all.
     cache.clear();
-    cache.startPreparing(paths, cell);
-    EXPECT_EQ(cache.picture(paths[5], cell), expected[5]);
-    EXPECT_TRUE(cache.holds(paths[2], cell));
+    cache.startPreparing(files.paths, cell);
+    EXPECT_EQ(cache.picture(files.paths[5], cell), files.expected[5]);
+    EXPECT_TRUE(cache.holds(files.paths[2], cell));
     cache.clear();
-    cache.startPreparing(paths.mid(0, 3), cell);
-    cache.startPreparing(paths.mid(3), cell);
-    EXPECT_TRUE(cache.holds(paths[1], cell));
-    EXPECT_TRUE(cache.preparing(paths[4], cell));
-    cache.startPreparing(paths, cell);
+    cache.startPreparing(files.paths.mid(0, 3), cell);
+    cache.startPreparing(files.paths.mid(3), cell);
+    EXPECT_TRUE(cache.holds(files.paths[1], cell));
+    EXPECT_TRUE(cache.preparing(files.paths[4], cell));
+    cache.startPreparing(files.paths, cell);
     cache.clear();
-    EXPECT_FALSE(cache.holds(paths[4], cell));
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        EXPECT_EQ(cache.picture(paths[i], cell), expected[std::size_t(i)]) << i;
+    EXPECT_FALSE(cache.holds(files.paths[4], cell));
+    for (qsizetype i = 0; i < files.paths.size(); ++i)
+        EXPECT_EQ(cache.picture(files.paths[i], cell), files.expected[std::size_t(i)]) << i;
 }
 
 TEST(ThumbnailCache, ACacheGoneWithAPreparationUnderWayLeavesNothingBehind)
