@@ -137,10 +137,21 @@ int bare()
     return QApplication::exec();
 }
 
+/// The program always runs with its skin; a window timed without it would leave out the style sheet's work.
+bool skinned(const QWidget& window)
+{
+    if (!window.styleSheet().isEmpty())
+        return true;
+    std::fprintf(stderr, "no skin (vorbel.sui) beside the bench: not timed\n");
+    return false;
+}
+
 int startup(const QString& service, std::unique_ptr<StoreOpening> store)
 {
     Outside outside(service);
     Tfrmvorbel window(outside.services, std::move(store));
+    if (!skinned(window))
+        return 1;
     window.show();
     // Start-up runs as the window is first shown; the commands exist once the settings are read. A
     // first run in a new folder also waits for the identity and the link codes, leaving a complete row.
@@ -243,6 +254,8 @@ struct Searched
 bool searchOnce(Searched& searched, const QString& keyword)
 {
     Tfrmvorbel& window = searched.window;
+    if (!skinned(window))
+        return false;
     window.resize(1020, 700);
     window.show();
     if (!turnUntil([&] { return window.search() && !window.state().LinkCodeA.isEmpty(); }, 30000)) {
