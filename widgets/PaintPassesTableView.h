@@ -9,8 +9,9 @@ class PaintPasses
 {
 public:
     virtual ~PaintPasses() = default;
-    /// Before the cells: may start work the cells will want (on another thread).
-    virtual void beforeCells() = 0;
+    /// Before the cells of the viewport's region are painted: may start work they will want (on another
+    /// thread).
+    virtual void beforeCells(const QRegion& region) = 0;
     /// After the cells, still inside the paint: paints onto the viewport what the cells put off.
     virtual void afterCells(QWidget& viewport) = 0;
 };

@@ -181,11 +181,16 @@ int ResultGridDelegate::pictureColumn() const
     return -1;
 }
 
-void ResultGridDelegate::beforeCells()
+void ResultGridDelegate::beforeCells(const QRegion& region)
 {
     m_putOff.clear();
     const int column = pictureColumn();
     if (column < 0 || m_view.isColumnHidden(column))
+        return;
+    // A paint that leaves the pictures' column alone (a cell lit under the pointer, say) decodes nothing.
+    const QRect pictures(m_view.columnViewportPosition(column), 0, m_view.columnWidth(column),
+                         m_view.viewport()->height());
+    if (!region.intersects(pictures))
         return;
     // The size the view gives the column's cells: its section less the grid line.
     const int line = m_view.showGrid() ? 1 : 0;

@@ -37,7 +37,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
-    void beforeCells() override;
+    void beforeCells(const QRegion& region) override;
     void afterCells(QWidget& viewport) override;
 
 private:

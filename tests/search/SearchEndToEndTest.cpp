@@ -308,6 +308,16 @@ void SearchEndToEndTest::aScreenPaintedColdShowsWhatAWarmPaintShows()
         thumbnails.clear();
         QVERIFY2(paint() == warm, qPrintable(QStringLiteral("cold paint %1").arg(round)));
     }
+
+    // A paint of another column's cell decodes no picture; the next paint of the pictures does.
+    thumbnails.clear();
+    QImage part(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&part);
+    grid.viewport()->render(&painter, QPoint(), QRegion(grid.visualRect(model.index(0, column + 2))));
+    painter.end();
+    QVERIFY(!thumbnails.holds(path, cell.size()));
+    QCOMPARE(paint(), warm);
+    QVERIFY(thumbnails.holds(path, cell.size()));
 }
 
 QTEST_MAIN(SearchEndToEndTest)
