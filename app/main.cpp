@@ -1,6 +1,7 @@
 #include "app/Uzjm.h"
 #include "platform/Clock.h"
 #include "platform/ui/DesktopBrowser.h"
+#include "platform/ui/FontConfiguration.h"
 #include "platform/ui/QtFileDialogs.h"
 #include "platform/ui/QtMessageBoxes.h"
 #include "platform/ui/TrayNotifier.h"
@@ -45,11 +46,13 @@ int main(int argc, char* argv[])
     answerWithoutDisplay(commandLine, argc, argv);
 
     // The store's key derivation is the longest step of a start; begun before Qt's own start-up, it runs
-    // beside that and the window's build. Only for a plain start, so that a start refused for its
-    // arguments touches no file.
+    // beside that and the window's build. The font configuration goes first on that worker: the window's
+    // first label needs it long before start-up needs the store. Only for a plain start, so that a start
+    // refused for its arguments touches no file.
     std::unique_ptr<vorbel::StoreOpening> store;
     if (argc == 1)
-        store = std::make_unique<vorbel::StoreOpening>(vorbel::storeFilePath());
+        store =
+            std::make_unique<vorbel::StoreOpening>(vorbel::storeFilePath(), vorbel::readFontConfiguration);
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorbel"));

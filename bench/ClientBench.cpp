@@ -22,6 +22,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Notifier.h"
 #include "platform/SystemBrowser.h"
+#include "platform/ui/FontConfiguration.h"
 #include "results/JpegThumbnails.h"
 #include "results/ResultGridModel.h"
 #include "results/ui/ResultGrid.h"
@@ -492,10 +493,11 @@ int filter(const QString& service, const QString& keyword, int rounds)
 
 int main(int argc, char* argv[])
 {
-    // As the program does: the store's opening begins before Qt's start-up.
+    // As the program does: the font configuration, then the store's opening, on a worker begun before
+    // Qt's start-up.
     std::unique_ptr<StoreOpening> store;
     if (argc >= 3 && std::strcmp(argv[1], "startup") == 0)
-        store = std::make_unique<StoreOpening>(storeFilePath());
+        store = std::make_unique<StoreOpening>(storeFilePath(), readFontConfiguration);
     if (argc >= 2 && std::strcmp(argv[1], "key") == 0)
         return key(argc >= 3 ? std::atoi(argv[2]) : 10);
     QApplication application(argc, argv);

@@ -2,8 +2,12 @@
 
 namespace vorbel {
 
-StoreOpening::StoreOpening(const QString& path)
-    : m_result(std::async(std::launch::async, [path] { return Database::open(path); }))
+StoreOpening::StoreOpening(const QString& path, std::function<void()> first)
+    : m_result(std::async(std::launch::async, [path, first = std::move(first)] {
+          if (first)
+              first();
+          return Database::open(path);
+      }))
 {
 }
 

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 
+#include <functional>
 #include <future>
 
 namespace vorbel {
@@ -11,8 +12,10 @@ namespace vorbel {
 class StoreOpening
 {
 public:
-    /// Starts opening the file at path.
-    explicit StoreOpening(const QString& path);
+    /// Starts opening the file at path. `first`, when given, runs on the same thread before the opening:
+    /// start-up hands it work that the window's build would otherwise wait for sooner than it waits for
+    /// the store.
+    explicit StoreOpening(const QString& path, std::function<void()> first = {});
     /// Waits for the opening to end and hands its result over; once.
     Database::OpenResult take();
 

@@ -1,11 +1,14 @@
 #include "StoreTestSupport.h"
 
+#include "store/StoreOpening.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <limits>
+#include <thread>
 
 using namespace vorbel;
 using namespace vorbel::test;
@@ -364,4 +367,20 @@ TEST_F(DatabaseTest, APlainSqliteLoadedFirstIsRefusedAndWritesNoFile)
     EXPECT_FALSE(QFileInfo::exists(dbPath())) << "a plain library must not leave a readable file";
     EXPECT_EQ(run(false), QStringLiteral("opened"));
     EXPECT_FALSE(fileBytes(dbPath()).startsWith("SQLite format 3"));
+}
+
+TEST_F(DatabaseTest, AnOpeningRunsItsFirstWorkOnItsOwnThreadBeforeTheFileIsTouched)
+{
+    bool fileThere = true;
+    std::thread::id worker;
+    StoreOpening opening(dbPath(), [&] {
+        fileThere = QFileInfo::exists(dbPath());
+        worker = std::this_thread::get_id();
+    });
+    auto opened = opening.take();
+    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<Database>>(opened));
+    EXPECT_FALSE(fileThere);
+    EXPECT_NE(worker, std::thread::id());
+    EXPECT_NE(worker, std::this_thread::get_id());
+    EXPECT_TRUE(QFileInfo::exists(dbPath()));
 }
