@@ -5,6 +5,7 @@
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
 #include "app/Uabout.h"
+#include "app/ViewArea.h"
 #include "favourites/DropAlerts.h"
 #include "favourites/ui/DropNotices.h"
 #include "favourites/ui/FavouritesCommands.h"
@@ -30,12 +31,12 @@
 #include "store/StoreLocation.h"
 #include "store/StoreOpening.h"
 #include "widgets/BigPicturePanel.h"
+#include "widgets/GridSupport.h"
 #include "widgets/Look.h"
 #include "widgets/ProgressPanel.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -93,13 +94,17 @@ void Tfrmvorbel::FormCreate()
 
 void Tfrmvorbel::loadSkin()
 {
-    // A missing or unreadable skin leaves Qt's own look; a style sheet that does not parse is ignored by Qt.
+    // A missing or unreadable skin leaves Qt's own look but for the grids' title rows; a style sheet that
+    // does not parse is ignored by Qt.
     QFile skin(m_state.ProgramFolder + QStringLiteral("vorbel.sui"));
     // Installed, the skin lies in the data folder beside bin/: <prefix>/share/vorbel/vorbel.sui.
     if (!skin.exists())
         skin.setFileName(m_state.ProgramFolder + QStringLiteral("../share/vorbel/vorbel.sui"));
+    QString sheet;
     if (skin.open(QIODevice::ReadOnly))
-        setStyleSheet(QString::fromUtf8(skin.readAll()));
+        sheet = QString::fromUtf8(skin.readAll()) + QLatin1Char('\n');
+    // After the skin: the title rows keep their colours whatever the skin says of headers.
+    setStyleSheet(sheet + gridTitleRules());
 }
 
 void Tfrmvorbel::buildFrame()
@@ -117,12 +122,10 @@ void Tfrmvorbel::buildFrame()
     column->addWidget(m_titleBar = new TitleBar(m_frame));
     column->addWidget(m_toolBar = new ToolBar(m_frame));
 
-    auto* views = m_viewArea = new QWidget(m_frame);
-    auto* stack = new QGridLayout(views);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->addWidget(m_home = new HomeView(m_links, views), 0, 0);
-    stack->addWidget(m_results = new ResultsView(views), 0, 0);
-    stack->addWidget(m_favourites = new FavouritesView(views), 0, 0);
+    auto* views = m_viewArea = new ViewArea(m_frame);
+    m_home = views->addView(std::make_unique<HomeView>(m_links, nullptr));
+    m_results = views->addView(std::make_unique<ResultsView>(nullptr));
+    m_favourites = views->addView(std::make_unique<FavouritesView>(nullptr));
     column->addWidget(views, 1);
     buildStatusBar();
     column->addWidget(m_statusBar);
@@ -294,7 +297,7 @@ void Tfrmvorbel::wireFeatures()
             [this] { guarded([this] { m_search->suiButton4Click(); }); });
     connect(m_home, &HomeView::hotKeywordClicked, m_search,
             [this](const QString& caption) { guarded([&] { m_search->hotKeywordClick(caption); }); });
-    m_favouriteCommands = new FavouritesCommands(parts, *m_favourites, this);
+    m_favouriteCommands = new FavouritesCommands(parts, *m_favourites, *this, this);
     connect(m_toolBar->btn2, &QToolButton::clicked, m_favouriteCommands,
             [this] { guarded([this] { m_favouriteCommands->btn2Click(); }); });
     connect(m_toolBar->btn3, &QToolButton::clicked, m_favouriteCommands,
@@ -362,9 +365,17 @@ void Tfrmvorbel::setStatusText(const QString& text, int panel)
 void Tfrmvorbel::showView(View view)
 {
     m_view = view;
-    m_home->setVisible(view == View::Home);
-    m_results->setVisible(view == View::Results);
-    m_favourites->setVisible(view == View::Favourites);
+    switch (view) {
+    case View::Home:
+        m_viewArea->showView(m_home);
+        break;
+    case View::Results:
+        m_viewArea->showView(m_results);
+        break;
+    case View::Favourites:
+        m_viewArea->showView(m_favourites);
+        break;
+    }
 }
 
 void Tfrmvorbel::setViewButtons(bool results, bool favourites, bool priceDrops)

@@ -31,6 +31,7 @@ class ResizeGrip;
 class ResultsView;
 class SearchCommands;
 class TitleBar;
+class ViewArea;
 class ToolBar;
 class Tfrmsc;
 struct SiteLink;
@@ -143,7 +144,7 @@ private:
 
     QWidget* m_frame = nullptr;
     /// The stack of the three views, with the progress panel over them.
-    QWidget* m_viewArea = nullptr;
+    ViewArea* m_viewArea = nullptr;
     TitleBar* m_titleBar = nullptr;
     ToolBar* m_toolBar = nullptr;
     HomeView* m_home = nullptr;

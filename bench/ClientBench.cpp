@@ -35,6 +35,7 @@
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 #include "store/StoreLocation.h"
+#include "widgets/GridSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -141,7 +142,7 @@ int bare()
 /// The program always runs with its skin; a window timed without it would leave out the style sheet's work.
 bool skinned(const QWidget& window)
 {
-    if (!window.styleSheet().isEmpty())
+    if (window.styleSheet() != gridTitleRules())
         return true;
     std::fprintf(stderr, "no skin (vorbel.sui) beside the bench: not timed\n");
     return false;

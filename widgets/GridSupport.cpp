@@ -2,6 +2,7 @@
 
 #include "platform/Downloader.h"
 #include "store/PictureCache.h"
+#include "widgets/GridTitles.h"
 #include "widgets/Look.h"
 
 #include <QFileInfo>
@@ -12,8 +13,11 @@
 
 namespace vorbel {
 
-void applyGridLook(QTableView& view, int rowHeight, std::span<const int> widths)
+void applyGridLook(QTableView& view, QAbstractItemModel& model, int rowHeight, std::span<const int> widths)
 {
+    // The title row first: the model's columns then reach only the header that keeps its height.
+    view.setHorizontalHeader(new GridTitles(22, &view));
+    view.setModel(&model);
     view.setFont(look::songTi(15));
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setSelectionMode(QAbstractItemView::NoSelection);
@@ -23,15 +27,20 @@ void applyGridLook(QTableView& view, int rowHeight, std::span<const int> widths)
     view.verticalHeader()->setDefaultSectionSize(rowHeight);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     QHeaderView* header = view.horizontalHeader();
-    header->setFixedHeight(22);
     header->setFont(look::kaiTi(16, true));
     header->setDefaultAlignment(Qt::AlignCenter);
-    header->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background: rgb(166,202,240); color: rgb(0,255,255); "
-                       "border: 0px; border-right: 1px solid rgb(120,150,200); }"));
+    header->setObjectName(QStringLiteral("gridTitles"));
     for (std::size_t column = 0; column < widths.size(); ++column)
         view.setColumnWidth(int(column), widths[column]);
     view.viewport()->setMouseTracking(true);
+}
+
+QString gridTitleRules()
+{
+    // By its name, so that no other header takes it, and over any header rule of the skin.
+    return QStringLiteral(
+        "QHeaderView#gridTitles::section { background: rgb(166,202,240); color: rgb(0,255,255); "
+        "border: 0px; border-right: 1px solid rgb(120,150,200); }");
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <span>
 
+class QAbstractItemModel;
 class QObject;
 class QTableView;
 
@@ -12,10 +13,16 @@ namespace vorbel {
 class Downloader;
 class PictureCache;
 
-/// The look both grids share: "宋体" cells of a fixed height, the sky-blue title row in bold "楷体_GB2312",
-/// no editing and no selection colour (the delegates paint the current cell), the designed column widths;
-/// Tab leaves the grid instead of walking its cells.
-void applyGridLook(QTableView& view, int rowHeight, std::span<const int> widths);
+/// Puts the model in the view with the look both grids share: "宋体" cells of a fixed height, the sky-blue
+/// title row in bold "楷体_GB2312" (a GridTitles; its colours come from gridTitleRules()), no editing and
+/// no selection colour (the delegates paint the current cell), the designed column widths; Tab leaves the
+/// grid instead of walking its cells.
+void applyGridLook(QTableView& view, QAbstractItemModel& model, int rowHeight, std::span<const int> widths);
+
+/// The style sheet rules of the grids' sky-blue title rows, for the sheet of the window that holds the
+/// grids: the window's one sheet costs Qt's style sheet engine far less than a sheet of each title row's
+/// own, which would restyle the row and its grid once more at every change.
+QString gridTitleRules();
 
 /// Shows an offer's large picture: fetched into the cache first when it is missing, ahead of the queued
 /// small pictures and without blocking the window, with the hourglass until then (also when the fetch is

@@ -15,8 +15,9 @@
 
 namespace vorbel {
 
-FavouritesCommands::FavouritesCommands(const FeatureParts& parts, FavouritesView& view, QObject* parent)
-    : QObject(parent), m_parts(parts), m_view(view),
+FavouritesCommands::FavouritesCommands(const FeatureParts& parts, FavouritesView& view, QWidget& formsOwner,
+                                       QObject* parent)
+    : QObject(parent), m_parts(parts), m_formsOwner(formsOwner),
       m_grid(new FavouritesGrid(*view.DBGridEh2, *view.findBar, parts)),
       m_reader(new FavouritesPageReader(parts.database, parts.queries, parts.state, parts.pictures,
                                         parts.downloader, parts.services.clock, this))
@@ -48,7 +49,7 @@ Tfrmsc& FavouritesCommands::replaceLoaderForm()
     if (m_loader)
         m_loader->deleteLater();
     m_loader = new Tfrmsc(Tfrmsc::Purpose::Favourites, m_parts.services.network, m_parts.state,
-                          m_parts.queries.qry2, m_view.window());
+                          m_parts.queries.qry2, &m_formsOwner);
     m_loader->setErrorReporter([this](const QString& message) {
         m_parts.services.messages.inform(message, MessageBoxes::Icon::Error);
     });

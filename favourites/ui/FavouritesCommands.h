@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QString>
 
+class QWidget;
+
 namespace vorbel {
 
 class FavouritesGrid;
@@ -20,7 +22,8 @@ class FavouritesCommands : public QObject
 {
     Q_OBJECT
 public:
-    FavouritesCommands(const FeatureParts& parts, FavouritesView& view, QObject* parent);
+    /// The loader forms are windows of `formsOwner`, the program's window.
+    FavouritesCommands(const FeatureParts& parts, FavouritesView& view, QWidget& formsOwner, QObject* parent);
 
     /// The designer's handler of 商品收藏夹: the favourites list.
     void btn2Click();
@@ -41,7 +44,7 @@ private:
     bool isShown() const;
 
     FeatureParts m_parts;
-    FavouritesView& m_view;
+    QWidget& m_formsOwner;
     FavouritesGrid* m_grid;
     FavouritesPageReader* m_reader;
     QPointer<Tfrmsc> m_loader;

@@ -151,10 +151,9 @@ FavouritesGrid::FavouritesGrid(QTableView& view, FindBar& findBar, const Feature
 
 void FavouritesGrid::configureView()
 {
-    m_view.setModel(m_model);
+    applyGridLook(m_view, *m_model, 87, designedWidths());
     m_delegate = new FavouritesDelegate(m_view, m_parts.pictures, m_thumbnails);
     m_view.setItemDelegate(m_delegate);
-    applyGridLook(m_view, 87, designedWidths());
     m_viewport = m_view.viewport();
     m_viewport->installEventFilter(this);
 }

@@ -57,11 +57,10 @@ ResultGrid::ResultGrid(PaintPassesTableView& view, FindBar& findBar, const Featu
 
 void ResultGrid::configureView()
 {
-    m_view.setModel(m_model);
+    applyGridLook(m_view, *m_model, 80, designedWidths());
     m_delegate = new ResultGridDelegate(m_view, m_parts.pictures, m_thumbnails,
                                         [this](const QString& cph) { return isRegistered(cph); });
     m_view.setItemDelegate(m_delegate);
-    applyGridLook(m_view, 80, designedWidths());
     m_view.horizontalHeader()->setSectionsClickable(true); // the price and popularity titles sort
     m_viewport = m_view.viewport();
     m_viewport->installEventFilter(this);

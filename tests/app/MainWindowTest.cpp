@@ -4,6 +4,8 @@
 #include "app/HomeView.h"
 #include "app/TitleBar.h"
 #include "app/ToolBar.h"
+#include "favourites/ui/FavouritesCommands.h"
+#include "favourites/ui/FavouritesView.h"
 #include "favourites/ui/Usc.h"
 #include "platform/Downloader.h"
 #include "platform/PageLoader.h"
@@ -19,6 +21,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -45,6 +48,9 @@ private Q_SLOTS:
     void aSharedPictureFolderThatIsNotOursGivesWayToAPrivateOne();
     void aSettingsValueThatNoLongerDeciphersIsRepairedOnce();
     void aVersionPageDuringAFavouritesRetrievalIsStillRead();
+    void aViewJoinsTheWindowWhenFirstShownBelowTheFloatingPanels();
+    void theGridTitlesTakeTheirColoursFromTheWindowsSheet();
+    void aFavouritesLoaderFormIsAWindowOfTheProgramsWindow();
 };
 
 void MainWindowTest::firstRunAsksForIdentityAndLinkCodes()
@@ -304,6 +310,55 @@ void MainWindowTest::aVersionPageDuringAFavouritesRetrievalIsStillRead()
     QCOMPARE(window.state().PageMode, AppState::Favourites);
     QTRY_VERIFY_WITH_TIMEOUT(!window.state().LinkCodeA.isEmpty(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!window.loaderForm() || !window.loaderForm()->isVisible(), 10000);
+}
+
+void MainWindowTest::aViewJoinsTheWindowWhenFirstShownBelowTheFloatingPanels()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    ResultsView& results = window.resultsView();
+    // Never shown yet: outside the window, so its first show neither styled nor polished it.
+    QVERIFY(!window.isAncestorOf(&results));
+    QVERIFY(!results.testAttribute(Qt::WA_WState_Polished));
+    QVERIFY(!window.isAncestorOf(&window.favouritesView()));
+
+    ProgressPanel& progress = window.progressPanel();
+    progress.setText(QStringLiteral("loading"));
+    progress.show();
+    window.showView(View::Results);
+    QVERIFY(window.isAncestorOf(&results));
+    QVERIFY(results.isVisible());
+    QVERIFY(!window.homeView().isVisible());
+    QVERIFY(!window.favouritesView().isVisible());
+    QWidget* atPanel = window.childAt(progress.mapTo(&window, progress.rect().center()));
+    QVERIFY(atPanel == &progress || progress.isAncestorOf(atPanel));
+
+    window.showView(View::Home);
+    QVERIFY(!results.isVisible());
+    QVERIFY(window.homeView().isVisible());
+    QVERIFY(window.isAncestorOf(&results));
+}
+
+void MainWindowTest::theGridTitlesTakeTheirColoursFromTheWindowsSheet()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    window.showView(View::Results);
+    QHeaderView* titles = window.resultsView().DBGridEh1->horizontalHeader();
+    QCOMPARE(titles->height(), 22);
+    const QImage image = titles->grab().toImage();
+    // Left of the first title's text, halfway down.
+    QCOMPARE(image.pixelColor(3, image.height() / 2), QColor(166, 202, 240));
+}
+
+void MainWindowTest::aFavouritesLoaderFormIsAWindowOfTheProgramsWindow()
+{
+    WindowHarness harness;
+    Tfrmvorbel& window = harness.open();
+    // The favourites view has never been shown: the form must not take the view's own window instead.
+    window.toolBar().btn2->click();
+    QVERIFY(window.favourites()->loaderForm());
+    QCOMPARE(window.favourites()->loaderForm()->parentWidget(), &window);
 }
 
 QTEST_MAIN(MainWindowTest)
