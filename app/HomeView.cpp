@@ -73,7 +73,7 @@ void HomeView::addSearchBox()
     search->setObjectName(QStringLiteral("suiButton4"));
     search->setGeometry(616, 17, 169, 40);
     search->setFont(look::songTi(15));
-    search->setIcon(QIcon(QStringLiteral(":/images/search-button.png")));
+    search->setIcon(programIcon(QStringLiteral(":/images/search-button.png")));
     search->setCursor(Qt::PointingHandCursor);
     connect(search, &QPushButton::clicked, this, &HomeView::searchClicked);
     connect(m_keyword, &QLineEdit::returnPressed, this, &HomeView::searchClicked);

@@ -1,4 +1,5 @@
 #include "app/ToolBar.h"
+#include "resources/Pictures.h"
 
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -52,7 +53,8 @@ QToolButton* ToolBar::addButton(const char* name, const QString& caption, const 
     auto* button = new QToolButton(this);
     button->setObjectName(QString::fromLatin1(name));
     button->setText(caption);
-    button->setIcon(QIcon(QStringLiteral(":/images/") + QString::fromLatin1(icon) + QStringLiteral(".png")));
+    button->setIcon(
+        programIcon(QStringLiteral(":/images/") + QString::fromLatin1(icon) + QStringLiteral(".png")));
     button->setIconSize(QSize(32, 32));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);

@@ -16,6 +16,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PageLoader.h"
 #include "platform/SystemBrowser.h"
+#include "resources/Pictures.h"
 #include "results/ui/ResultsView.h"
 #include "search/SearchTexts.h"
 #include "search/ui/SearchCommands.h"
@@ -83,7 +84,7 @@ void Tfrmvorbel::FormCreate()
 {
     setObjectName(QStringLiteral("frmvorbel"));
     setWindowTitle(QStringLiteral(" Vorbel"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/vorbel.png")));
+    setWindowIcon(programIcon(QStringLiteral(":/images/vorbel.png")));
     setMinimumSize(200, 50);
     m_state.ProgramFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     buildFrame();

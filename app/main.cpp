@@ -5,6 +5,7 @@
 #include "platform/ui/QtFileDialogs.h"
 #include "platform/ui/QtMessageBoxes.h"
 #include "platform/ui/TrayNotifier.h"
+#include "resources/Pictures.h"
 #include "store/StoreLocation.h"
 
 #include <QApplication>
@@ -69,7 +70,7 @@ int main(int argc, char* argv[])
     vorbel::QtMessageBoxes messages;
     vorbel::SystemClock clock;
     vorbel::QtFileDialogs files;
-    vorbel::TrayNotifier notifier(QIcon(QStringLiteral(":/images/vorbel.png")));
+    vorbel::TrayNotifier notifier(vorbel::programIcon(QStringLiteral(":/images/vorbel.png")));
     auto* window = new vorbel::Tfrmvorbel(
         {network, browser, messages, clock, files, notifier, vorbel::ServiceConfig{}}, std::move(store));
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 
@@ -11,5 +12,10 @@ namespace vorbel {
 /// a QPixmap loaded by name does not. Sizes of the result are in device pixels: use
 /// deviceIndependentSize() for layout.
 QPixmap programPicture(const QString& path);
+
+/// The icon of a program picture, as QIcon(path) would give it (the 2x copy on a screen above 1). Both
+/// read the file as the format its name says: QIcon(path) and QPixmap(path) first ask every image format
+/// plugin whether it reads the file, which loads them all, a cost the window's start-up need not pay.
+QIcon programIcon(const QString& path);
 
 } // namespace vorbel

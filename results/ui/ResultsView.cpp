@@ -1,5 +1,6 @@
 #include "results/ui/ResultsView.h"
 
+#include "resources/Pictures.h"
 #include "widgets/FindBar.h"
 #include "widgets/Look.h"
 
@@ -68,7 +69,7 @@ QFrame* ResultsView::makeSearchBar()
     suiButton1->setObjectName(QStringLiteral("suiButton1"));
     suiButton1->setGeometry(792, 11, 169, 40);
     suiButton1->setFont(look::songTi(15));
-    suiButton1->setIcon(QIcon(QStringLiteral(":/images/search-button.png")));
+    suiButton1->setIcon(programIcon(QStringLiteral(":/images/search-button.png")));
     suiButton1->setCursor(Qt::PointingHandCursor);
     return bar;
 }

@@ -36,6 +36,8 @@ class MainWindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // First: it looks at what the process has loaded so far.
+    void aStartLoadsNoImageFormatPlugin();
     void firstRunAsksForIdentityAndLinkCodes();
     void completeSettingsAskForNothing();
     void resultsButtonReportsTheResultCount();
@@ -52,6 +54,19 @@ private Q_SLOTS:
     void theGridTitlesTakeTheirColoursFromTheWindowsSheet();
     void aFavouritesLoaderFormIsAWindowOfTheProgramsWindow();
 };
+
+void MainWindowTest::aStartLoadsNoImageFormatPlugin()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        QSKIP("no /proc/self/maps here");
+    WindowHarness harness;
+    harness.open();
+    // The pictures are read as the format their names say; Qt's guess from the contents would load
+    // every image format plugin first.
+    maps.seek(0);
+    QVERIFY(!maps.readAll().contains("/imageformats/"));
+}
 
 void MainWindowTest::firstRunAsksForIdentityAndLinkCodes()
 {
