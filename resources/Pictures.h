@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -13,9 +14,12 @@ namespace vorbel {
 /// deviceIndependentSize() for layout.
 QPixmap programPicture(const QString& path);
 
-/// The icon of a program picture, as QIcon(path) would give it (the 2x copy on a screen above 1). Both
-/// read the file as the format its name says: QIcon(path) and QPixmap(path) first ask every image format
-/// plugin whether it reads the file, which loads them all, a cost the window's start-up need not pay.
+/// The icon of a program picture, as QIcon(path) would give it (the 2x copy on a screen above 1).
 QIcon programIcon(const QString& path);
+
+/// A program picture decoded as it is, as QImage(path) would give it, without Qt's image plugins: Qt's
+/// reader first lists every image format plugin on disk and asks them whether they read the file (loading
+/// them), a cost the window's start-up need not pay for pictures it knows to be PNGs.
+QImage readProgramImage(const QString& path);
 
 } // namespace vorbel

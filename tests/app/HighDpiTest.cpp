@@ -56,6 +56,21 @@ TEST(HighDpi, ProgramPicturesAreTheSharpCopiesAtTheDesignedSize)
     EXPECT_TRUE(vorbel::programPicture(QStringLiteral(":/images/none.png")).isNull());
 }
 
+TEST(HighDpi, PicturesDecodeAsQtsOwnReaderDecodesThem)
+{
+    for (const QString& designed : designedPictures()) {
+        for (const QString& path : {designed, doubled(designed)}) {
+            const QImage ours = vorbel::readProgramImage(path);
+            const QImage qts(path);
+            ASSERT_FALSE(ours.isNull()) << path.toStdString();
+            EXPECT_EQ(ours.hasAlphaChannel(), qts.hasAlphaChannel()) << path.toStdString();
+            EXPECT_EQ(ours.convertToFormat(QImage::Format_ARGB32), qts.convertToFormat(QImage::Format_ARGB32))
+                << path.toStdString();
+        }
+    }
+    EXPECT_TRUE(vorbel::readProgramImage(QStringLiteral(":/images/none.png")).isNull());
+}
+
 TEST(HighDpi, IconsPickTheSharpCopies)
 {
     const QPixmap drawn = QIcon(QStringLiteral(":/images/tb-search.png")).pixmap(QSize(32, 32));
