@@ -127,14 +127,15 @@ Downloader::Downloader(QNetworkAccessManager& network, QObject* parent)
       m_writerContext(new QObject)
 {
     m_writer.setObjectName(QStringLiteral("vorbel-files"));
-    m_writerContext->moveToThread(&m_writer);
-    connect(&m_writer, &QThread::finished, m_writerContext, &QObject::deleteLater);
-    m_writer.start();
 }
 
 Downloader::~Downloader()
 {
     cancelAll();
+    if (!m_writer.isRunning()) {
+        delete m_writerContext; // never moved to the writer, which never started
+        return;
+    }
     // Writes under way end first; their answers, queued for this object, go with it.
     m_writer.quit();
     m_writer.wait();
@@ -340,6 +341,7 @@ void Downloader::write(Job& job)
     job.body = QByteArray();
     drop(job);
     job.writing = true;
+    startWriter();
     QMetaObject::invokeMethod(
         m_writerContext,
         [this, target = job.target, id = job.id, body = std::move(body)] {
@@ -349,6 +351,16 @@ void Downloader::write(Job& job)
         },
         Qt::QueuedConnection);
     startNext();
+}
+
+void Downloader::startWriter()
+{
+    // The writer's thread starts with the first file: a run that downloads nothing starts none.
+    if (m_writer.isRunning())
+        return;
+    m_writerContext->moveToThread(&m_writer);
+    connect(&m_writer, &QThread::finished, m_writerContext, &QObject::deleteLater);
+    m_writer.start();
 }
 
 void Downloader::written(const QString& target, quint64 id, const QString& error)

@@ -92,6 +92,7 @@ private:
     bool fetchesItself(const QUrl& url);
     void startFetch(Job& job);
     void onFetched(HttpFetcher::Result result);
+    void startWriter();
     Job* jobOf(QNetworkReply* reply);
     QString failure(const Job& job) const;
     void finish(const QString& target, bool ok, const QString& error);

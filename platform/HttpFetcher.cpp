@@ -653,10 +653,7 @@ void HttpFetcher::Worker::expire(qint64 now)
     }
 }
 
-HttpFetcher::HttpFetcher(Handler handler, QObject* parent)
-    : QObject(parent), m_handler(std::move(handler)), m_worker(std::make_unique<Worker>(*this))
-{
-}
+HttpFetcher::HttpFetcher(Handler handler, QObject* parent) : QObject(parent), m_handler(std::move(handler)) {}
 
 HttpFetcher::~HttpFetcher() = default;
 
@@ -667,12 +664,16 @@ bool HttpFetcher::handles(const QUrl& url)
 
 void HttpFetcher::fetch(Request request)
 {
+    // The worker's thread starts with the first transfer: a run that fetches nothing starts none.
+    if (!m_worker)
+        m_worker = std::make_unique<Worker>(*this);
     m_worker->fetch(std::move(request));
 }
 
 void HttpFetcher::abort(quint64 id)
 {
-    m_worker->abort(id);
+    if (m_worker)
+        m_worker->abort(id);
 }
 
 } // namespace vorbel

@@ -310,3 +310,32 @@ TEST_F(DownloaderTest, CancellingAnOwnerLeavesTheOthersDownloads)
     EXPECT_EQ(files, (QStringList{QStringLiteral("f0.jpg"), QStringLiteral("free.jpg"),
                                   QStringLiteral("shared.jpg")}));
 }
+
+namespace {
+
+int threadsOfThisProcess()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+} // namespace
+
+TEST(DownloaderThreads, ADownloaderStartsItsThreadsWithItsFirstDownload)
+{
+    if (!QDir(QStringLiteral("/proc/self/task")).exists())
+        GTEST_SKIP() << "no /proc/self/task here";
+    TestServer server;
+    QTemporaryDir dir;
+    QNetworkAccessManager network;
+    const int before = threadsOfThisProcess();
+    {
+        Downloader idle(network);
+        EXPECT_EQ(threadsOfThisProcess(), before);
+    }
+    Downloader downloader(network);
+    bool done = false;
+    downloader.download(server.url("/pic.jpg"), dir.filePath(QStringLiteral("a.jpg")), nullptr,
+                        [&](bool ok, const QString&) { done = ok; });
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    EXPECT_GT(threadsOfThisProcess(), before);
+}
