@@ -73,7 +73,7 @@ TEST(HighDpi, PicturesDecodeAsQtsOwnReaderDecodesThem)
 
 TEST(HighDpi, IconsPickTheSharpCopies)
 {
-    const QPixmap drawn = QIcon(QStringLiteral(":/images/tb-search.png")).pixmap(QSize(32, 32));
+    const QPixmap drawn = vorbel::programIcon(QStringLiteral(":/images/tb-search.png")).pixmap(QSize(32, 32));
     EXPECT_DOUBLE_EQ(drawn.devicePixelRatio(), 2.0);
     EXPECT_EQ(drawn.size(), QSize(64, 64));
 }
