@@ -16,17 +16,12 @@ ViewArea::~ViewArea() = default;
 void ViewArea::showView(QWidget* view)
 {
     join(view);
+    // Hiding a view that waits outside the area changes nothing: it has never been shown.
     for (QWidget* each : m_views) {
-        if (each != view && hasJoined(each))
+        if (each != view)
             each->hide();
     }
     view->show();
-}
-
-bool ViewArea::hasJoined(const QWidget* view) const
-{
-    return std::none_of(m_waiting.begin(), m_waiting.end(),
-                        [view](const std::unique_ptr<QWidget>& waiting) { return waiting.get() == view; });
 }
 
 void ViewArea::join(QWidget* view)

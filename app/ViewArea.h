@@ -28,8 +28,6 @@ public:
     }
     /// Shows `view`, one of the views added, and hides the others.
     void showView(QWidget* view);
-    /// Whether `view` has been shown in the area (and so is a child of the window) yet.
-    bool hasJoined(const QWidget* view) const;
 
 private:
     void join(QWidget* view);
