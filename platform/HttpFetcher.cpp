@@ -14,6 +14,7 @@
 #include <netinet/tcp.h>
 #include <optional>
 #include <poll.h>
+#include <pthread.h>
 #include <string>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -221,6 +222,8 @@ void HttpFetcher::Worker::abort(quint64 id)
 
 void HttpFetcher::Worker::run()
 {
+    // Named, as the file writer's thread is, so that a process listing tells the downloader's threads.
+    pthread_setname_np(pthread_self(), "vorbel-fetch");
     std::vector<pollfd> polled;
     std::vector<Connection*> polledConnections;
     for (;;) {
