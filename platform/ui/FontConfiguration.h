@@ -2,10 +2,12 @@
 
 namespace vorbel {
 
-/// Reads the system's font configuration (fontconfig's files and font lists) ahead of the first text the
-/// window measures, which would otherwise read it on the window's thread. Safe on any thread and more
-/// than once: the first complete reading is kept, and Qt finds it done. Does nothing where the platform
-/// has no fontconfig.
+/// Reads the system's font configuration (fontconfig's files and font lists) and makes it the one Qt
+/// finds, with one rule added: a font the system sets up as unhinted gets no hint style, which is the
+/// setting Qt reads (see the source). Safe on any thread: the first call reads it, and a call made
+/// meanwhile waits for that reading; later calls return at once. The program calls it on the store's
+/// worker ahead of the window's first text, and again before building the window. Does nothing where
+/// the platform has no fontconfig.
 void readFontConfiguration();
 
 } // namespace vorbel
