@@ -72,9 +72,9 @@ Tfrmvorbel::Tfrmvorbel(Services services, std::unique_ptr<StoreOpening> store, Q
 
 Tfrmvorbel::~Tfrmvorbel()
 {
-    // The grids and the commands read the standing queries, which go before the child widgets do.
-    m_results->DBGridEh1->setModel(nullptr);
-    m_favourites->DBGridEh2->setModel(nullptr);
+    // The commands read the standing queries, which go before the child widgets do. The grids' models
+    // go with the commands: a grid whose model is destroyed falls back to an empty one by itself, where
+    // taking the model off the grid first would undo every connection one signature at a time.
     delete m_search;
     delete m_favouriteCommands;
     delete m_loaderForm.data();
