@@ -428,10 +428,8 @@ void Tfrmvorbel::resizeEvent(QResizeEvent* event)
 void Tfrmvorbel::FormResize()
 {
     const ResizeLayout layout = computeResizeLayout(width(), m_home->size(), m_viewArea->height());
-    for (auto [column, columnWidth] : layout.resultColumns)
-        m_results->DBGridEh1->setColumnWidth(column, columnWidth);
-    for (auto [column, columnWidth] : layout.favouriteColumns)
-        m_favourites->DBGridEh2->setColumnWidth(column, columnWidth);
+    setColumnWidths(*m_results->DBGridEh1, layout.resultColumns);
+    setColumnWidths(*m_favourites->DBGridEh2, layout.favouriteColumns);
     m_home->centrePanel()->move(layout.homePanel);
     m_progress->move(layout.progressPanel);
     m_progress->reset();

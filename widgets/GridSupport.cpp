@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QUrl>
+#include <vector>
 
 namespace vorbel {
 
@@ -30,9 +31,21 @@ void applyGridLook(QTableView& view, QAbstractItemModel& model, int rowHeight, s
     header->setFont(look::kaiTi(16, true));
     header->setDefaultAlignment(Qt::AlignCenter);
     header->setObjectName(QStringLiteral("gridTitles"));
+    std::vector<std::pair<int, int>> designed;
     for (std::size_t column = 0; column < widths.size(); ++column)
-        view.setColumnWidth(int(column), widths[column]);
+        designed.emplace_back(int(column), widths[column]);
+    setColumnWidths(view, designed);
     view.viewport()->setMouseTracking(true);
+}
+
+void setColumnWidths(QTableView& view, std::span<const std::pair<int, int>> widths)
+{
+    QHeaderView* header = view.horizontalHeader();
+    // Lifted while the widths are set, then back to following the font (-1).
+    header->setMinimumSectionSize(0);
+    for (const auto& [column, width] : widths)
+        view.setColumnWidth(column, width);
+    header->setMinimumSectionSize(-1);
 }
 
 QString gridTitleRules()

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <span>
+#include <utility>
 
 class QAbstractItemModel;
 class QObject;
@@ -18,6 +19,11 @@ class PictureCache;
 /// no selection colour (the delegates paint the current cell), the designed column widths; Tab leaves the
 /// grid instead of walking its cells.
 void applyGridLook(QTableView& view, QAbstractItemModel& model, int rowHeight, std::span<const int> widths);
+
+/// Gives columns of the view their widths, (column, width) pairs, exactly: Qt's title row would hold each
+/// to a minimum taken from its font, and load that font for it even in a grid never shown. The minimum
+/// still limits how narrow the user drags a column.
+void setColumnWidths(QTableView& view, std::span<const std::pair<int, int>> widths);
 
 /// The style sheet rules of the grids' sky-blue title rows, for the sheet of the window that holds the
 /// grids: the window's one sheet costs Qt's style sheet engine far less than a sheet of each title row's

@@ -17,6 +17,7 @@
 #include "store/PictureCache.h"
 #include "store/StandingQueries.h"
 #include "widgets/BigPicturePanel.h"
+#include "widgets/GridSupport.h"
 #include "widgets/ProgressPanel.h"
 
 #include <QDir>
@@ -24,6 +25,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void aVersionPageDuringAFavouritesRetrievalIsStillRead();
     void aViewJoinsTheWindowWhenFirstShownBelowTheFloatingPanels();
     void theGridTitlesTakeTheirColoursFromTheWindowsSheet();
+    void aGridTakesItsWidthsAsGivenAndKeepsItsFontsMinimum();
     void aFavouritesLoaderFormIsAWindowOfTheProgramsWindow();
 };
 
@@ -364,6 +367,25 @@ void MainWindowTest::theGridTitlesTakeTheirColoursFromTheWindowsSheet()
     const QImage image = titles->grab().toImage();
     // Left of the first title's text, halfway down.
     QCOMPARE(image.pixelColor(3, image.height() / 2), QColor(166, 202, 240));
+}
+
+void MainWindowTest::aGridTakesItsWidthsAsGivenAndKeepsItsFontsMinimum()
+{
+    QTableView grid;
+    QStandardItemModel model(0, 3);
+    const std::array<int, 3> widths{50, 300, 80};
+    applyGridLook(grid, model, 80, widths);
+    for (int column = 0; column < 3; ++column)
+        QCOMPARE(grid.columnWidth(column), widths[std::size_t(column)]);
+    // The resize rule's widths are taken as they are, even below the titles' font's minimum.
+    const std::array<std::pair<int, int>, 1> narrow{{{2, 5}}};
+    setColumnWidths(grid, narrow);
+    QCOMPARE(grid.columnWidth(2), 5);
+    // The minimum a user can drag a column to is still the one Qt takes from the titles' font.
+    QHeaderView plain(Qt::Horizontal);
+    plain.setFont(grid.horizontalHeader()->font());
+    QCOMPARE(grid.horizontalHeader()->minimumSectionSize(), plain.minimumSectionSize());
+    QVERIFY(plain.minimumSectionSize() > 0);
 }
 
 void MainWindowTest::aFavouritesLoaderFormIsAWindowOfTheProgramsWindow()
