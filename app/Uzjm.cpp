@@ -16,6 +16,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PageLoader.h"
 #include "platform/SystemBrowser.h"
+#include "platform/ui/FontConfiguration.h"
 #include "resources/Pictures.h"
 #include "results/ui/ResultsView.h"
 #include "search/SearchTexts.h"
@@ -124,6 +125,9 @@ void Tfrmvorbel::buildFrame()
     column->addWidget(m_toolBar = new ToolBar(m_frame));
 
     auto* views = m_viewArea = new ViewArea(m_frame);
+    // The home view measures its texts as it is built, and Qt reads the fonts at the first: the font
+    // configuration has to be complete by then. Waits for the store's worker if it is reading it still.
+    readFontConfiguration();
     m_home = views->addView(std::make_unique<HomeView>(m_links, nullptr));
     m_results = views->addView(std::make_unique<ResultsView>(nullptr));
     m_favourites = views->addView(std::make_unique<FavouritesView>(nullptr));

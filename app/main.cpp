@@ -71,9 +71,6 @@ int main(int argc, char* argv[])
     vorbel::SystemClock clock;
     vorbel::QtFileDialogs files;
     vorbel::TrayNotifier notifier(vorbel::programIcon(QStringLiteral(":/images/vorbel.png")));
-    // The window measures text as it is built, and Qt reads the fonts then: the configuration has to be
-    // complete by that time. This waits for the store's worker to finish reading it, or reads it here.
-    vorbel::readFontConfiguration();
     auto* window = new vorbel::Tfrmvorbel(
         {network, browser, messages, clock, files, notifier, vorbel::ServiceConfig{}}, std::move(store));
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -104,8 +104,6 @@ struct Outside
     explicit Outside(const QString& service)
         : services{network, browser, messages, clock, files, notifier, {service, service}}
     {
-        // As the program does: the font configuration complete before the window measures any text.
-        readFontConfiguration();
     }
 
     QNetworkAccessManager network;

@@ -6,7 +6,7 @@ namespace vorbel {
 /// finds, with one rule added: a font the system sets up as unhinted gets no hint style, which is the
 /// setting Qt reads (see the source). Safe on any thread: the first call reads it, and a call made
 /// meanwhile waits for that reading; later calls return at once. The program calls it on the store's
-/// worker ahead of the window's first text, and again before building the window. Does nothing where
+/// worker ahead of the window's first text, and the window again before that text. Does nothing where
 /// the platform has no fontconfig.
 void readFontConfiguration();
 
